@@ -1,0 +1,53 @@
+#include "app/Game.h"
+
+#include <cstdlib>
+
+#include "app/Globals.h"
+#include "app/Random.h"
+
+#ifndef FUSEBOUND_WINDOWED_MODE
+#define FUSEBOUND_WINDOWED_MODE 0
+#endif
+
+void framePass() {
+  Arena::update();
+  if (keyBindings.regeneratePressed()) arena.generate();
+  if (keyBindings.bombPressed()) {
+    const CellPosition at = player.cell();
+    if (Arena::grid[at.column][at.row].type == cellEmpty)
+      placeBomb(static_cast<std::int8_t>(at.column),
+                static_cast<std::int8_t>(at.row), 2);
+  }
+  player.animateWalk();
+  movePlayer();
+  arena.drawLayout();
+  arena.drawCells();
+  arena.drawStatusBar();
+  player.draw();
+  graphics.present();
+}
+
+int winMain(platform::Handle instance) {
+  windowedMode = FUSEBOUND_WINDOWED_MODE;
+  appWindow.create(instance);
+  if (!soundSystem.init()) std::exit(0);
+  if (!inputDevices.init()) std::exit(0);
+  if (!graphics.init()) std::exit(0);
+  runtime::srand(platform::getTickCount());
+  player.loadFrames();
+  arena.tileSet.load();
+  graphics.clearComposition();
+  arena.generate();
+  arena.drawLayout();
+  arena.drawCells();
+  graphics.present();
+  graphics.copyFrontToBack();
+
+  if (!keyBindings.quitPressed()) {
+    do {
+      if (appWindow.quit) break;
+      framePass();
+    } while (!keyBindings.quitPressed());
+  }
+  return static_cast<int>(appWindow.lastMessage.wParam);
+}

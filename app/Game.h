@@ -1,0 +1,17 @@
+// The entry of the game: start-up, the frame loop and the exit status.
+#pragma once
+
+#include "platform/Platform.h"
+
+// 1 windowed, 0 full screen. The entry sets it once, to the value this build
+// was configured with.
+extern std::int16_t windowedMode;
+
+// Runs the game; returns the exit status (the wParam of the last message
+// taken off the queue). A failed start-up ends the process with status 0
+// from inside.
+int winMain(platform::Handle instance);
+
+// One pass of the frame loop after the quit-flag test: advance the arena, act
+// on the controls, draw and present.
+void framePass();
