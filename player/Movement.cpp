@@ -1,9 +1,108 @@
-// Placeholder until the player moves.
+// Walking: the first direction held (right, then left, up, down) turns the
+// player and asks that direction's move routine whether and how it may move.
+//
+// For collisions the player is the 16 x 16 square from (x, y + 9) to
+// (x + 15, y + 24). Sideways moves probe one cell just beyond that square at
+// height y + 15 and pull the player one pixel toward its rest row as they
+// go; vertical moves probe the cells just above or below its left and right
+// edges and slide the player around pillar corners when one side is blocked.
+// Walls, pillars, blocks and crumbling blocks stop it; bombs stop it, except
+// the bomb in the player's own cell; flames are walked through.
+#include "app/Globals.h"
 #include "arena/Arena.h"
 #include "player/Player.h"
 
-std::int32_t Arena::moveRight() { return 0; }
-std::int32_t Arena::moveLeft() { return 0; }
-std::int32_t Arena::moveUp() { return 0; }
-std::int32_t Arena::moveDown() { return 0; }
-void movePlayer() {}
+namespace {
+
+enum class Probe { open, obstacle, bomb };
+
+// Result codes of the move routines.
+constexpr std::int32_t blocked = 0;  // sideways: blocked; vertical: a bomb
+constexpr std::int32_t step = 1;     // sideways: already at the rest row
+constexpr std::int32_t stepUpOrSlideRight = 2;
+constexpr std::int32_t stepDownOrSlideLeft = 3;
+constexpr std::int32_t blockedNoSlide = 4;  // vertical only
+
+// The row offset inside a cell at which a player rests: y = 23 + 16j.
+constexpr int restRowOffset = 7;
+
+Probe probe(std::int32_t column, std::int32_t row) {
+  if (Arena::layout()[row][column] != layoutFloor) return Probe::obstacle;
+  const std::int8_t type = Arena::grid[column][row].type;
+  if (type >= 1 && type <= 8) return Probe::obstacle;
+  if (type >= 9 && type <= 11) {
+    const CellPosition own = player.cell();
+    if (own.column == column && own.row == row) return Probe::open;
+    return Probe::bomb;
+  }
+  return Probe::open;  // empty, or any flame
+}
+
+std::int32_t moveSideways(std::int32_t column) {
+  const std::int32_t row = (player.y - 17) / 16;
+  if (probe(column, row) != Probe::open) return blocked;
+  const int m = (player.y - 32) % 16;
+  if (m == restRowOffset) return step;
+  return m > restRowOffset ? stepUpOrSlideRight : stepDownOrSlideLeft;
+}
+
+std::int32_t moveVertically(std::int32_t row) {
+  const std::int32_t x = player.x;
+  switch (probe((x - 24) / 16, row)) {
+    case Probe::obstacle:
+      // Left edge blocked: slide right unless the left column is the one the
+      // sprite overlaps more (exactly half counts as the left).
+      return (x - 24) % 16 <= 8 ? blockedNoSlide : stepUpOrSlideRight;
+    case Probe::bomb:
+      return blocked;
+    case Probe::open:
+      break;
+  }
+  switch (probe((x - 9) / 16, row)) {
+    case Probe::obstacle:
+      return (x - 9) % 16 >= 8 ? blockedNoSlide : stepDownOrSlideLeft;
+    case Probe::bomb:
+      return blocked;
+    case Probe::open:
+      break;
+  }
+  return step;
+}
+
+}  // namespace
+
+std::int32_t Arena::moveRight() { return moveSideways((player.x - 8) / 16); }
+
+std::int32_t Arena::moveLeft() { return moveSideways((player.x - 25) / 16); }
+
+std::int32_t Arena::moveUp() { return moveVertically((player.y - 24) / 16); }
+
+std::int32_t Arena::moveDown() { return moveVertically((player.y - 7) / 16); }
+
+void movePlayer() {
+  if (keyBindings.rightPressed()) {
+    player.facing = facingRight;
+    const std::int32_t code = arena.moveRight();
+    if (code >= step && code <= stepDownOrSlideLeft) ++player.x;
+    if (code == stepUpOrSlideRight) --player.y;
+    if (code == stepDownOrSlideLeft) ++player.y;
+  } else if (keyBindings.leftPressed()) {
+    player.facing = facingLeft;
+    const std::int32_t code = arena.moveLeft();
+    if (code >= step && code <= stepDownOrSlideLeft) --player.x;
+    if (code == stepUpOrSlideRight) --player.y;
+    if (code == stepDownOrSlideLeft) ++player.y;
+  } else if (keyBindings.upPressed()) {
+    player.facing = facingUp;
+    const std::int32_t code = arena.moveUp();
+    if (code == step) --player.y;
+    if (code == stepUpOrSlideRight) ++player.x;
+    if (code == stepDownOrSlideLeft) --player.x;
+  } else if (keyBindings.downPressed()) {
+    player.facing = facingDown;
+    const std::int32_t code = arena.moveDown();
+    if (code == step) ++player.y;
+    if (code == stepUpOrSlideRight) ++player.x;
+    if (code == stepDownOrSlideLeft) --player.x;
+  }
+}
