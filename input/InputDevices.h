@@ -16,15 +16,22 @@ inline constexpr int DIK_LEFT = 0xCB;
 inline constexpr int DIK_RIGHT = 0xCD;
 inline constexpr int DIK_DOWN = 0xD0;
 
+// The keyboard (which the game cannot do without) and the first attached
+// joystick (used when there is one). Every test reads its device afresh.
 struct InputDevices {
-  std::uint8_t keyboardState[256];
-  std::int32_t joystickPresent;
-  platform::DIJOYSTATE joystickState;
-  platform::Handle directInput;
-  platform::Handle keyboardDevice;
-  platform::Handle joystickDeviceFirst;
-  platform::Handle joystickDevice;
-  platform::Guid joystickGuid;
+  std::uint8_t keyboardState[256] = {};  // last snapshot, high bit = down
+  std::int32_t joystickPresent = 0;      // 1 while a joystick is usable
+  platform::DIJOYSTATE joystickState{};  // last joystick snapshot
+  platform::Handle directInput = 0;
+  platform::Handle keyboardDevice = 0;
+  platform::Handle joystickDeviceFirst = 0;  // held until the second interface
+  platform::Handle joystickDevice = 0;       // the pollable interface
+  platform::Guid joystickGuid{};  // first attached joystick, zero if none
+  // 1 while the last keyboard read failed even after re-acquiring (the
+  // window has lost the keyboard); keyboardState then holds an old snapshot.
+  std::int32_t keyboardLost = 0;
+  // 1 while the last joystick read failed; joystickState is then old.
+  std::int32_t joystickLost = 0;
 
   InputDevices() = default;
   ~InputDevices();

@@ -1,20 +1,72 @@
-// Placeholder until the controls arrive.
+// The seven controls. Each question reads the devices at the moment it is
+// asked: the key first, and the joystick only when the key is up.
 #include "input/KeyBindings.h"
 
+#include "app/Globals.h"
+
+namespace {
+
+constexpr int bombKey = DIK_R;  // fixed; the Space key in actionKey lays none
+constexpr int bombButton = 2;
+constexpr int regenerateButton = 3;
+
+}  // namespace
+
 KeyBindings::KeyBindings()
-    : quitKey(1),
-      leftKey(203),
-      rightKey(205),
-      upKey(200),
-      downKey(208),
-      actionKey(57),
-      regenerateKey(28),
+    : quitKey(DIK_ESCAPE),
+      leftKey(DIK_LEFT),
+      rightKey(DIK_RIGHT),
+      upKey(DIK_UP),
+      downKey(DIK_DOWN),
+      actionKey(DIK_SPACE),
+      regenerateKey(DIK_RETURN),
       spareKey(0),
       spareSetting(1000) {}
-int KeyBindings::quitPressed() { return 0; }
-int KeyBindings::leftPressed() { return 0; }
-int KeyBindings::rightPressed() { return 0; }
-int KeyBindings::upPressed() { return 0; }
-int KeyBindings::downPressed() { return 0; }
-int KeyBindings::regeneratePressed() { return 0; }
-int KeyBindings::bombPressed() { return 0; }
+
+int KeyBindings::quitPressed() { return inputDevices.isKeyDown(quitKey); }
+
+int KeyBindings::leftPressed() {
+  if (inputDevices.isKeyDown(leftKey)) return 1;
+  return inputDevices.joystickLeft();
+}
+
+int KeyBindings::rightPressed() {
+  if (inputDevices.isKeyDown(rightKey)) return 1;
+  return inputDevices.joystickRight();
+}
+
+int KeyBindings::upPressed() {
+  if (inputDevices.isKeyDown(upKey)) return 1;
+  return inputDevices.joystickUp();
+}
+
+int KeyBindings::downPressed() {
+  if (inputDevices.isKeyDown(downKey)) return 1;
+  return inputDevices.joystickDown();
+}
+
+// One press, however long, gives one yes, on release. Nothing else runs while
+// the key or button is held. The wait also gives up (still answering yes)
+// when the keyboard can no longer be read, because the window lost it while
+// the key was down, or when the window has been told to quit; otherwise the
+// game could never come back from such a wait.
+int KeyBindings::regeneratePressed() {
+  if (inputDevices.isKeyDown(regenerateKey)) {
+    while (inputDevices.isKeyDown(regenerateKey)) {
+      if (inputDevices.keyboardLost != 0 || appWindow.quit != 0) break;
+    }
+    return 1;
+  }
+  if (inputDevices.joystickButton(regenerateButton)) {
+    while (inputDevices.joystickButton(regenerateButton)) {
+      if (inputDevices.joystickLost != 0 || appWindow.quit != 0) break;
+    }
+    return 1;
+  }
+  return 0;
+}
+
+int KeyBindings::bombPressed() {
+  if (inputDevices.isKeyDown(bombKey)) return 1;
+  return inputDevices.joystickButton(bombButton);
+}

@@ -10,9 +10,9 @@ struct SampleNameTable {
   static constexpr int capacity = 200;
   static constexpr int nameSize = 30;  // 29 characters and the terminator
 
-  char names[capacity][nameSize];
-  std::uint8_t useCounts[capacity];
-  std::int32_t count;
+  char names[capacity][nameSize] = {};
+  std::uint8_t useCounts[capacity] = {};  // modulo 256
+  std::int32_t count = 0;                 // slots 0 .. count - 1 written
 
   SampleNameTable();
   void clear();
@@ -22,9 +22,11 @@ struct SampleNameTable {
 bool namesEqual(const char* a, const char* b);
 
 struct SoundSystem {
-  std::int32_t initialised;
-  platform::Handle directSound;
-  platform::Handle soundBuffers[30];
+  static constexpr int bufferSlots = 30;
+
+  std::int32_t initialised = 0;
+  platform::Handle directSound = 0;
+  platform::Handle soundBuffers[bufferSlots] = {};  // never filled
   SampleNameTable sampleNames;
 
   SoundSystem();

@@ -1,0 +1,114 @@
+// The table from SDL's scan codes to the game's key numbering.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "input/InputDevices.h"
+#include "platform/sdl/KeyTable.h"
+
+namespace {
+
+using platform::dikFromScancode;
+
+TEST(KeyTable, TheGamesControlsHaveTheirCodes) {
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_ESCAPE), 1);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_RETURN), 28);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_SPACE), 57);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_R), 19);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_UP), 200);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_LEFT), 203);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_RIGHT), 205);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_DOWN), 208);
+  // The game's own names agree with the table's.
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_ESCAPE), DIK_ESCAPE);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_R), DIK_R);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_RETURN), DIK_RETURN);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_SPACE), DIK_SPACE);
+}
+
+TEST(KeyTable, SomeWellKnownCodes) {
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_1), 0x02);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_0), 0x0B);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_A), 0x1E);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_Z), 0x2C);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_F1), 0x3B);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_F10), 0x44);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_F11), 0x57);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_F12), 0x58);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_LSHIFT), 0x2A);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_CAPSLOCK), 0x3A);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_NUMLOCKCLEAR), 0x45);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_PRINTSCREEN), 0xB7);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_PAUSE), 0xC5);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_LGUI), 0xDB);
+  EXPECT_EQ(dikFromScancode(SDL_SCANCODE_UNKNOWN), 0);
+}
+
+// An extended key shares its scan code with a key of the main block or the
+// keypad, and sits 128 above it.
+TEST(KeyTable, ExtendedKeysSitAtTheirScanCodePlus128) {
+  const std::pair<SDL_Scancode, SDL_Scancode> pairs[] = {
+      {SDL_SCANCODE_KP_ENTER, SDL_SCANCODE_RETURN},
+      {SDL_SCANCODE_RCTRL, SDL_SCANCODE_LCTRL},
+      {SDL_SCANCODE_RALT, SDL_SCANCODE_LALT},
+      {SDL_SCANCODE_KP_DIVIDE, SDL_SCANCODE_SLASH},
+      {SDL_SCANCODE_UP, SDL_SCANCODE_KP_8},
+      {SDL_SCANCODE_DOWN, SDL_SCANCODE_KP_2},
+      {SDL_SCANCODE_LEFT, SDL_SCANCODE_KP_4},
+      {SDL_SCANCODE_RIGHT, SDL_SCANCODE_KP_6},
+      {SDL_SCANCODE_HOME, SDL_SCANCODE_KP_7},
+      {SDL_SCANCODE_END, SDL_SCANCODE_KP_1},
+      {SDL_SCANCODE_PAGEUP, SDL_SCANCODE_KP_9},
+      {SDL_SCANCODE_PAGEDOWN, SDL_SCANCODE_KP_3},
+      {SDL_SCANCODE_INSERT, SDL_SCANCODE_KP_0},
+      {SDL_SCANCODE_DELETE, SDL_SCANCODE_KP_PERIOD},
+      {SDL_SCANCODE_PRINTSCREEN, SDL_SCANCODE_KP_MULTIPLY},
+  };
+  for (const auto& [extended, base] : pairs) {
+    SCOPED_TRACE(SDL_GetScancodeName(extended));
+    ASSERT_NE(dikFromScancode(base), 0);
+    EXPECT_EQ(dikFromScancode(extended), dikFromScancode(base) + 128);
+  }
+}
+
+TEST(KeyTable, EveryStandardKeyIsThereOnceWithACodeOfItsOwn) {
+  std::set<SDL_Scancode> standard;
+  for (int s = SDL_SCANCODE_A; s <= SDL_SCANCODE_KP_PERIOD; ++s)
+    standard.insert(static_cast<SDL_Scancode>(s));
+  for (int s = SDL_SCANCODE_LCTRL; s <= SDL_SCANCODE_RGUI; ++s)
+    standard.insert(static_cast<SDL_Scancode>(s));
+  standard.erase(SDL_SCANCODE_NONUSHASH);  // the backslash key of ISO boards
+
+  std::map<int, SDL_Scancode> owner;
+  std::set<SDL_Scancode> seen;
+  for (int i = 0; i < platform::keyTableSize; ++i) {
+    const auto& key = platform::keyTable[i];
+    EXPECT_TRUE(seen.insert(key.scancode).second)
+        << SDL_GetScancodeName(key.scancode) << " twice";
+    EXPECT_NE(key.dik, 0);
+    if (standard.count(key.scancode) == 0) continue;
+    const auto [it, fresh] = owner.emplace(key.dik, key.scancode);
+    EXPECT_TRUE(fresh) << SDL_GetScancodeName(key.scancode) << " and "
+                       << SDL_GetScancodeName(it->second) << " share "
+                       << int{key.dik};
+  }
+  for (SDL_Scancode s : standard)
+    EXPECT_NE(dikFromScancode(s), 0) << SDL_GetScancodeName(s);
+}
+
+TEST(KeyTable, SnapshotMarksExactlyTheKeysDown) {
+  Uint8 sdlKeys[SDL_NUM_SCANCODES] = {};
+  sdlKeys[SDL_SCANCODE_R] = 1;
+  sdlKeys[SDL_SCANCODE_UP] = 1;
+  sdlKeys[SDL_SCANCODE_KP_ENTER] = 1;
+  std::uint8_t snapshot[256];
+  std::fill(std::begin(snapshot), std::end(snapshot), 0x55);
+  platform::fillKeyboardSnapshot(sdlKeys, SDL_NUM_SCANCODES, snapshot);
+  for (int code = 0; code < 256; ++code) {
+    const bool down = code == 19 || code == 200 || code == 0x9C;
+    EXPECT_EQ(snapshot[code], down ? 0x80 : 0) << code;
+  }
+}
+
+}  // namespace
