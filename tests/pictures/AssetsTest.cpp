@@ -74,7 +74,7 @@ TEST_F(Assets, PaletteHasNoNearBlackThatPacksToTransparent) {
 }
 
 TEST_F(Assets, FloorWallPillarAndStatusBarAreFullyOpaque) {
-  const Image* opaque[] = {&tile(0), &tile(1), &tile(2),
+  const Image* opaque[] = {&tile(floorTile), &tile(wallTile), &tile(pillarTile),
                            &set().statusBar.frames[0]};
   const char* names[] = {"floor", "wall", "pillar", "status bar"};
   for (int i = 0; i < 4; ++i) {
@@ -90,7 +90,7 @@ TEST_F(Assets, FloorWallPillarAndStatusBarAreFullyOpaque) {
 }
 
 TEST_F(Assets, SpritesMixTransparentAndOpaquePixels) {
-  for (int i = 3; i < tileShape.count; ++i) {
+  for (int i = blockTile; i < tileShape.count; ++i) {
     int opaque = opaqueCount(tile(i));
     EXPECT_GT(opaque, 0) << "tile " << i;
     EXPECT_LT(opaque, tileShape.width * tileShape.height) << "tile " << i;
@@ -104,16 +104,18 @@ TEST_F(Assets, SpritesMixTransparentAndOpaquePixels) {
 }
 
 TEST_F(Assets, BlockCrumblesAwayAndBombSwells) {
-  for (int i = 3; i < 8; ++i) {
+  for (int i = blockTile; i < firstBombTile - 1; ++i) {
     EXPECT_GT(opaqueCount(tile(i)), opaqueCount(tile(i + 1)))
         << "crumbling stage " << i + 1 << " should show more floor than " << i;
   }
-  EXPECT_LT(opaqueCount(tile(9)), opaqueCount(tile(10)));
-  EXPECT_LT(opaqueCount(tile(10)), opaqueCount(tile(11)));
+  EXPECT_LT(opaqueCount(tile(firstBombTile)),
+            opaqueCount(tile(firstBombTile + 1)));
+  EXPECT_LT(opaqueCount(tile(firstBombTile + 1)),
+            opaqueCount(tile(firstBombTile + 2)));
 }
 
 TEST_F(Assets, EveryFlamePieceSwellsFromFrameZeroToThree) {
-  for (int piece = 12; piece < 40; piece += 4) {
+  for (int piece = flameLeftEnd; piece < tileShape.count; piece += 4) {
     for (int frame = 0; frame < 3; ++frame) {
       EXPECT_LT(opaqueCount(tile(piece + frame)),
                 opaqueCount(tile(piece + frame + 1)))
@@ -152,35 +154,34 @@ void expectJoin(const Image& first, Edge out, const Image& second, Edge in,
 }
 
 TEST_F(Assets, FlamePiecesJoinIntoACross) {
-  const int leftEnd = 12, horizontal = 16, rightEnd = 20, centre = 24,
-            topEnd = 28, vertical = 32, bottomEnd = 36;
   for (int f = 0; f < 4; ++f) {
     std::string frame = ", frame " + std::to_string(f);
-    expectJoin(tile(leftEnd + f), Edge::right, tile(horizontal + f), Edge::left,
-               "left end to middle" + frame);
-    expectJoin(tile(horizontal + f), Edge::right, tile(horizontal + f),
-               Edge::left, "middle to middle" + frame);
-    expectJoin(tile(horizontal + f), Edge::right, tile(centre + f), Edge::left,
-               "middle to centre" + frame);
-    expectJoin(tile(centre + f), Edge::right, tile(horizontal + f), Edge::left,
-               "centre to middle" + frame);
-    expectJoin(tile(horizontal + f), Edge::right, tile(rightEnd + f),
+    expectJoin(tile(flameLeftEnd + f), Edge::right, tile(flameHorizontal + f),
+               Edge::left, "left end to middle" + frame);
+    expectJoin(tile(flameHorizontal + f), Edge::right,
+               tile(flameHorizontal + f), Edge::left,
+               "middle to middle" + frame);
+    expectJoin(tile(flameHorizontal + f), Edge::right, tile(flameCentre + f),
+               Edge::left, "middle to centre" + frame);
+    expectJoin(tile(flameCentre + f), Edge::right, tile(flameHorizontal + f),
+               Edge::left, "centre to middle" + frame);
+    expectJoin(tile(flameHorizontal + f), Edge::right, tile(flameRightEnd + f),
                Edge::left, "middle to right end" + frame);
-    expectJoin(tile(topEnd + f), Edge::bottom, tile(vertical + f), Edge::top,
-               "top end to middle" + frame);
-    expectJoin(tile(vertical + f), Edge::bottom, tile(vertical + f), Edge::top,
-               "middle to middle, vertical" + frame);
-    expectJoin(tile(vertical + f), Edge::bottom, tile(centre + f), Edge::top,
-               "middle to centre, vertical" + frame);
-    expectJoin(tile(centre + f), Edge::bottom, tile(vertical + f), Edge::top,
-               "centre to middle, vertical" + frame);
-    expectJoin(tile(vertical + f), Edge::bottom, tile(bottomEnd + f), Edge::top,
-               "middle to bottom end" + frame);
+    expectJoin(tile(flameTopEnd + f), Edge::bottom, tile(flameVertical + f),
+               Edge::top, "top end to middle" + frame);
+    expectJoin(tile(flameVertical + f), Edge::bottom, tile(flameVertical + f),
+               Edge::top, "middle to middle, vertical" + frame);
+    expectJoin(tile(flameVertical + f), Edge::bottom, tile(flameCentre + f),
+               Edge::top, "middle to centre, vertical" + frame);
+    expectJoin(tile(flameCentre + f), Edge::bottom, tile(flameVertical + f),
+               Edge::top, "centre to middle, vertical" + frame);
+    expectJoin(tile(flameVertical + f), Edge::bottom, tile(flameBottomEnd + f),
+               Edge::top, "middle to bottom end" + frame);
     // The arms end inside their tiles, not cut off at the outer edge.
-    const std::pair<int, Edge> ends[] = {{leftEnd, Edge::left},
-                                         {rightEnd, Edge::right},
-                                         {topEnd, Edge::top},
-                                         {bottomEnd, Edge::bottom}};
+    const std::pair<int, Edge> ends[] = {{flameLeftEnd, Edge::left},
+                                         {flameRightEnd, Edge::right},
+                                         {flameTopEnd, Edge::top},
+                                         {flameBottomEnd, Edge::bottom}};
     for (auto [end, edge] : ends) {
       std::vector<bool> outer = edgeOpacity(tile(end + f), edge);
       EXPECT_EQ(std::count(outer.begin(), outer.end(), true), 0)

@@ -84,6 +84,24 @@ inline constexpr SheetShape playerShape{16, 24, 44};
 inline constexpr SheetShape tileShape{16, 16, 40};
 inline constexpr SheetShape statusBarShape{256, 23, 1};
 
+// Where the tiles sit in tiles.raw. The crumbling stages, the bomb's pulse
+// and each flame piece's four frames follow their first tile.
+enum TileIndex : int {
+  floorTile = 0,
+  wallTile = 1,
+  pillarTile = 2,
+  blockTile = 3,
+  firstCrumbleTile = 4,
+  firstBombTile = 9,
+  flameLeftEnd = 12,
+  flameHorizontal = 16,
+  flameRightEnd = 20,
+  flameCentre = 24,
+  flameTopEnd = 28,
+  flameVertical = 32,
+  flameBottomEnd = 36,
+};
+
 struct Sheet {
   SheetShape shape;
   std::vector<Image> frames;

@@ -21,21 +21,6 @@ constexpr int labelScale = 2;
 constexpr int labelHeight = 5 * labelScale + 4;
 constexpr int gap = 16;
 
-// Tile indices the drawing code in the game uses.
-constexpr int floorTile = 0;
-constexpr int wallTile = 1;
-constexpr int pillarTile = 2;
-constexpr int blockTile = 3;
-constexpr int firstCrumbleTile = 4;
-constexpr int firstBombTile = 9;
-constexpr int flameLeftEnd = 12;
-constexpr int flameHorizontal = 16;
-constexpr int flameRightEnd = 20;
-constexpr int flameCentre = 24;
-constexpr int flameTopEnd = 28;
-constexpr int flameVertical = 32;
-constexpr int flameBottomEnd = 36;
-
 // 3x5 digits, one bit a pixel, top row in the high bits.
 constexpr std::uint16_t digitGlyphs[10] = {
     0b111'101'101'101'111, 0b010'110'010'010'111, 0b111'001'111'100'111,
@@ -253,6 +238,8 @@ Image enlarge(const Image& image, int factor) {
 }
 
 namespace {
+
+static_assert(sizeof(Rgb) == 3, "PNG rows are written straight from Image");
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }

@@ -18,6 +18,8 @@ int main(int argc, char** argv) {
   std::filesystem::path root = argv[1];
   try {
     pictures::PictureSet set = pictures::loadPictures(root);
+    std::filesystem::create_directories(root / "data");
+    std::filesystem::create_directories(root / "docs");
     pictures::writeFile(root / pictures::playerRawPath,
                         pictures::toRaw(set.player));
     pictures::writeFile(root / pictures::tilesRawPath,
