@@ -40,20 +40,6 @@ TEST_F(CellLife,
   EXPECT_EQ(centre.step, 0);
 }
 
-TEST_F(CellLife, BombLaidOverLeftoversStartsAFullFuse) {
-  at(8, 7) = Cell{cellEmpty, 2, 0, 7, 12};
-  placeBomb(8, 7, 1);
-  const Cell& bomb = at(8, 7);
-  EXPECT_EQ(bomb.frame, 0);
-  EXPECT_EQ(bomb.timer, 8);
-  EXPECT_EQ(bomb.power, 1);
-  EXPECT_EQ(bomb.step, 0);
-  updates(103);
-  EXPECT_EQ(at(8, 7).type, cellBomb);
-  Arena::update();
-  EXPECT_EQ(at(8, 7).type, flameCentre);
-}
-
 TEST_F(CellLife, EveryFlamePieceKeepsItsCodeAndGoesOutOnItsTwentyEighthUpdate) {
   const std::int8_t codes[] = {flameLeftEnd,  flameHorizontal, flameRightEnd,
                                flameCentre,   flameTopEnd,     flameVertical,

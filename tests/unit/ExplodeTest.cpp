@@ -75,14 +75,6 @@ TEST_F(Explode, WallsAndPillarsStopArmsUntouched) {
   EXPECT_TRUE(gridsEqual(expected, currentGrid()));
 }
 
-TEST_F(Explode, ReservedStartCellsStopArmsUntilTheFirstGeneration) {
-  Arena::storedLayout[1][3] = layoutReserved;
-  placeBomb(4, 1, 1);
-  explode(4, 1);
-  EXPECT_EQ(at(3, 1).type, cellEmpty);
-  EXPECT_EQ(at(5, 1).type, flameRightEnd);
-}
-
 TEST_F(Explode, BlocksCrumbleAndStopTheArmAndCrumblingBlocksStayAsTheyAre) {
   at(7, 7) = Cell{cellBlock, 0, 0, 0, 0};      // left, distance 1
   at(10, 7) = Cell{cellBlock, 0, 0, 0, 0};     // right, distance 2
