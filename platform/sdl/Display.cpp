@@ -1,0 +1,301 @@
+// The display on SDL2: a renderer for the game's window and one streaming
+// 16-bit texture. Full screen, the flip chain is a front and a back picture in
+// memory; a flip uploads the back one and shows it, scaled by the largest
+// whole factor that fits, centred on black. Windowed, the picture is shown
+// 1:1 at the client area's top-left corner.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "platform/Platform.h"
+#include "platform/sdl/FramePacer.h"
+#include "platform/sdl/SdlWindow.h"
+
+namespace platform {
+namespace {
+
+constexpr Handle directDrawHandle = 1;
+constexpr Handle primaryHandle = 2;
+constexpr Handle backBufferHandle = 3;
+
+constexpr int pictureWidth = 320;
+constexpr int pictureHeight = 240;
+constexpr int picturePixels = pictureWidth * pictureHeight;
+
+SDL_Renderer* renderer = nullptr;
+SDL_Texture* texture = nullptr;
+bool flipChain = false;
+bool lost = false;
+sdl::FramePacer pacer;
+
+// The two pictures of the flip chain (windowed, `front` is the last picture
+// shown). The texture always holds `front`.
+std::uint16_t pictureA[picturePixels];
+std::uint16_t pictureB[picturePixels];
+std::uint16_t* front = pictureA;
+std::uint16_t* back = pictureB;
+
+// Windowed: where in the client area the last picture went, and its size.
+SDL_Rect windowedPlace{0, 0, pictureWidth, pictureHeight};
+
+bool isFlipSurface(Handle surface) {
+  return surface == primaryHandle || (surface == backBufferHandle && flipChain);
+}
+
+bool createTexture() {
+  texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565,
+                              SDL_TEXTUREACCESS_STREAMING, pictureWidth,
+                              pictureHeight);
+  if (texture == nullptr) return false;
+  SDL_UpdateTexture(texture, nullptr, front, pictureWidth * 2);
+  return true;
+}
+
+// Copies `source` (rows of `pitch` pixels) into a 320 by 240 picture at
+// `destination`, cut to the picture.
+void copyInto(std::uint16_t* picture, const Rect& destination,
+              const std::uint16_t* pixels, int pitch, const Rect& source) {
+  int x = destination.left, y = destination.top;
+  int sx = source.left, sy = source.top;
+  int width = source.right - source.left, height = source.bottom - source.top;
+  if (x < 0) width += x, sx -= x, x = 0;
+  if (y < 0) height += y, sy -= y, y = 0;
+  width = std::min(width, pictureWidth - x);
+  height = std::min(height, pictureHeight - y);
+  for (int row = 0; row < height; ++row)
+    std::memcpy(picture + (y + row) * pictureWidth + x,
+                pixels + static_cast<std::ptrdiff_t>(sy + row) * pitch + sx,
+                static_cast<std::size_t>(std::max(width, 0)) * 2);
+}
+
+// Draws the texture where the picture belongs: full screen over the whole
+// (logical) 320 by 240 area, windowed at its place in the client area.
+void drawPicture() {
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  SDL_RenderClear(renderer);
+  if (flipChain) {
+    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+  } else {
+    const SDL_Rect source{0, 0, windowedPlace.w, windowedPlace.h};
+    SDL_RenderCopy(renderer, texture, &source, &windowedPlace);
+  }
+}
+
+// Waits as a 60 Hz display would, then shows what was drawn.
+void showPaced() {
+  if (!pacer.vsync()) sdl::sleepUntil(pacer.schedule(sdl::nowNanoseconds()));
+  SDL_RenderPresent(renderer);
+  if (pacer.vsync() && !pacer.presented(sdl::nowNanoseconds()))
+    SDL_RenderSetVSync(renderer, 0);  // it did not wait: pace by the clock
+}
+
+bool canShow() { return renderer != nullptr && texture != nullptr; }
+
+}  // namespace
+
+namespace sdl {
+
+void markDisplayLost() {
+  if (renderer != nullptr) lost = true;
+}
+
+void redrawLastFrame(SDL_Surface* overlay, int x, int y) {
+  if (!canShow() || lost || windowDestroyed()) return;
+  drawPicture();
+  if (overlay != nullptr) {
+    if (SDL_Texture* text = SDL_CreateTextureFromSurface(renderer, overlay)) {
+      SDL_Rect at{x, y, overlay->w, overlay->h};
+      if (!flipChain) at.x += windowedPlace.x, at.y += windowedPlace.y;
+      SDL_RenderCopy(renderer, text, nullptr, &at);
+      SDL_DestroyTexture(text);
+    }
+  }
+  SDL_RenderPresent(renderer);
+}
+
+}  // namespace sdl
+
+HRESULT directDrawCreate(Handle* directDraw) {
+  SDL_Window* window = sdl::window();
+  if (window == nullptr) return E_FAIL;
+  if (renderer == nullptr) {
+    // Sharp pixels when the picture is scaled.
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    // Only a display that refreshes at about 60 Hz paces the game by itself;
+    // any other rate (or none, as on a virtual display) goes by the clock.
+    SDL_DisplayMode mode{};
+    const int display = std::max(SDL_GetWindowDisplayIndex(window), 0);
+    const bool sixtyHertz = SDL_GetCurrentDisplayMode(display, &mode) == 0 &&
+                            mode.refresh_rate >= 59 && mode.refresh_rate <= 61;
+    renderer = SDL_CreateRenderer(window, -1,
+                                  sixtyHertz ? SDL_RENDERER_PRESENTVSYNC : 0);
+    if (renderer == nullptr) return E_FAIL;
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(renderer, &info);
+    pacer = sdl::FramePacer((info.flags & SDL_RENDERER_PRESENTVSYNC) != 0);
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    SDL_RenderPresent(renderer);
+  }
+  *directDraw = directDrawHandle;
+  return DD_OK;
+}
+
+HRESULT ddSetCooperativeLevel(Handle directDraw, Handle, std::uint32_t) {
+  return directDraw == directDrawHandle && renderer != nullptr ? DD_OK : E_FAIL;
+}
+
+HRESULT ddSetDisplayMode(Handle directDraw, int width, int height,
+                         int bitsPerPixel) {
+  if (directDraw != directDrawHandle || renderer == nullptr) return E_FAIL;
+  if (bitsPerPixel != 16 || width != pictureWidth || height != pictureHeight)
+    return E_FAIL;
+  // No mode switch: the picture is scaled onto the desktop, which must be
+  // large enough to hold it once.
+  SDL_DisplayMode desktop{};
+  const int display = std::max(SDL_GetWindowDisplayIndex(sdl::window()), 0);
+  if (SDL_GetDesktopDisplayMode(display, &desktop) != 0 || desktop.w < width ||
+      desktop.h < height)
+    return E_FAIL;
+  if (SDL_RenderSetLogicalSize(renderer, width, height) != 0) return E_FAIL;
+  SDL_RenderSetIntegerScale(renderer, SDL_TRUE);
+  return DD_OK;
+}
+
+HRESULT ddCreatePrimarySurface(Handle directDraw, bool withFlipChain,
+                               Handle* primary) {
+  if (directDraw != directDrawHandle || renderer == nullptr) return E_FAIL;
+  if (texture == nullptr && !createTexture()) return E_FAIL;
+  flipChain = withFlipChain;
+  *primary = primaryHandle;
+  return DD_OK;
+}
+
+HRESULT ddGetAttachedBackBuffer(Handle primary, Handle* backBuffer) {
+  if (primary != primaryHandle || !flipChain) return E_FAIL;
+  *backBuffer = backBufferHandle;
+  return DD_OK;
+}
+
+HRESULT ddGetPixelFormat(Handle surface, PixelMasks* masks) {
+  if (!isFlipSurface(surface) || texture == nullptr) return E_FAIL;
+  Uint32 format = 0;
+  if (SDL_QueryTexture(texture, &format, nullptr, nullptr, nullptr) != 0)
+    return E_FAIL;
+  int bitsPerPixel = 0;
+  Uint32 red = 0, green = 0, blue = 0, alpha = 0;
+  if (!SDL_PixelFormatEnumToMasks(format, &bitsPerPixel, &red, &green, &blue,
+                                  &alpha))
+    return E_FAIL;
+  *masks = {red, green, blue};
+  return DD_OK;
+}
+
+HRESULT ddCreateOffscreenSurface(Handle directDraw, int width, int height,
+                                 std::uint16_t** pixels) {
+  if (directDraw != directDrawHandle || width <= 0 || height <= 0 ||
+      width > 16384 || height > 16384)
+    return E_FAIL;
+  // Owned by the game until the process ends.
+  void* memory = std::calloc(static_cast<std::size_t>(width) * height, 2);
+  if (memory == nullptr) return E_FAIL;
+  *pixels = static_cast<std::uint16_t*>(memory);
+  return DD_OK;
+}
+
+HRESULT ddBltFromMemory(Handle target, const Rect& destination,
+                        const std::uint16_t* pixels, int sourcePitch,
+                        const Rect& source) {
+  if (pixels == nullptr) return E_FAIL;
+  if (target == backBufferHandle && flipChain) {
+    if (lost) return DDERR_SURFACELOST;
+    copyInto(back, destination, pixels, sourcePitch, source);
+    return DD_OK;
+  }
+  if (target != primaryHandle || flipChain || !canShow()) return E_FAIL;
+  // Windowed: the target is the desktop. The picture goes where the
+  // destination lies in the window's client area, which is where it was
+  // asked for unless the window moved meanwhile.
+  if (sdl::windowDestroyed()) return DD_OK;
+  // Nothing restores the desktop's surface in the windowed game, so the
+  // picture is given a new texture here rather than never shown again.
+  if (lost && ddRestore(primaryHandle) != DD_OK) return DDERR_SURFACELOST;
+  int clientX = 0, clientY = 0;
+  SDL_GetWindowPosition(sdl::window(), &clientX, &clientY);
+  const int width = std::min(source.right - source.left, pictureWidth);
+  const int height = std::min(source.bottom - source.top, pictureHeight);
+  if (width <= 0 || height <= 0) return E_FAIL;
+  copyInto(front, {0, 0, width, height}, pixels, sourcePitch, source);
+  if (SDL_UpdateTexture(texture, nullptr, front, pictureWidth * 2) != 0) {
+    lost = true;
+    return DDERR_SURFACELOST;
+  }
+  windowedPlace = {destination.left - clientX, destination.top - clientY, width,
+                   height};
+  drawPicture();
+  SDL_RenderPresent(renderer);
+  if (pacer.vsync() && !pacer.presented(sdl::nowNanoseconds()))
+    SDL_RenderSetVSync(renderer, 0);
+  return DD_OK;
+}
+
+HRESULT ddBltSurface(Handle target, const Rect& destination, Handle source,
+                     const Rect& sourceRect) {
+  if (target != backBufferHandle || source != primaryHandle || !flipChain)
+    return E_FAIL;
+  if (lost) return DDERR_SURFACELOST;
+  copyInto(back, destination, front, pictureWidth, sourceRect);
+  return DD_OK;
+}
+
+HRESULT ddFlip(Handle primary) {
+  if (primary != primaryHandle || !flipChain || !canShow()) return E_FAIL;
+  if (sdl::windowDestroyed()) return DD_OK;  // nothing left to show it on
+  if (lost) return DDERR_SURFACELOST;
+  if (SDL_UpdateTexture(texture, nullptr, back, pictureWidth * 2) != 0) {
+    lost = true;
+    return DDERR_SURFACELOST;
+  }
+  std::swap(front, back);
+  drawPicture();
+  showPaced();
+  return DD_OK;
+}
+
+HRESULT ddWaitForVerticalBlank(Handle directDraw) {
+  if (directDraw != directDrawHandle || renderer == nullptr) return E_FAIL;
+  // With vsync the present that follows waits; otherwise the clock does.
+  if (!pacer.vsync() && !sdl::windowDestroyed())
+    sdl::sleepUntil(pacer.schedule(sdl::nowNanoseconds()));
+  return DD_OK;
+}
+
+HRESULT ddIsLost(Handle surface) {
+  if (!isFlipSurface(surface)) return E_FAIL;
+  return lost ? DDERR_SURFACELOST : DD_OK;
+}
+
+HRESULT ddRestore(Handle surface) {
+  if (!isFlipSurface(surface) || renderer == nullptr) return E_FAIL;
+  if (!lost) return DD_OK;
+  if (texture != nullptr) SDL_DestroyTexture(texture);
+  texture = nullptr;
+  if (!createTexture()) return E_FAIL;
+  lost = false;
+  return DD_OK;
+}
+
+void ddRelease(Handle object) {
+  if (object == primaryHandle && texture != nullptr) {
+    SDL_DestroyTexture(texture);
+    texture = nullptr;
+  } else if (object == directDrawHandle && renderer != nullptr) {
+    if (texture != nullptr) SDL_DestroyTexture(texture);
+    texture = nullptr;
+    SDL_DestroyRenderer(renderer);
+    renderer = nullptr;
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,53 @@
+// Paces presentation to a 60 Hz display. Where the display really waits for
+// a 60 Hz refresh (vsync), each present waits for it; elsewhere (no vsync,
+// as under a virtual X server, or a 120 to 240 Hz screen) frames are shown
+// on a 60 Hz clock of absolute deadlines, so the rate does not drift.
+#pragma once
+
+#include <cstdint>
+
+namespace platform::sdl {
+
+class FramePacer {
+ public:
+  static constexpr std::int64_t second = 1'000'000'000;
+  static constexpr int rate = 60;
+  // A frame this many periods late starts a fresh schedule instead of
+  // rushing the frames it missed.
+  static constexpr int lateLimit = 3;
+  // This many presents in a row returning well within one period mean the
+  // display does not wait for its refresh after all.
+  static constexpr int fastLimit = 8;
+
+  explicit FramePacer(bool vsync = false) : vsync_(vsync) {}
+
+  bool vsync() const { return vsync_; }
+
+  // Clock pacing: the time (monotonic nanoseconds) at which the next frame
+  // is due, given the time now; never earlier than a past deadline allows.
+  std::int64_t schedule(std::int64_t now);
+
+  // Vsync pacing: a present returned at `now`. False (and clock pacing from
+  // then on) once the presents are found not to wait.
+  bool presented(std::int64_t now);
+
+  // Forget the schedule, as after a pause: the next frame is due at once.
+  void restart() { started_ = false; }
+
+ private:
+  static std::int64_t offset(std::int64_t frames) {
+    return frames * second / rate;
+  }
+
+  bool vsync_;
+  bool started_ = false;
+  std::int64_t start_ = 0;
+  std::int64_t frames_ = 0;
+  std::int64_t lastPresent_ = 0;
+  int fastPresents_ = 0;
+};
+
+// Sleeps until the monotonic clock reaches `deadline` (nanoseconds).
+void sleepUntil(std::int64_t deadline);
+
+}  // namespace platform::sdl

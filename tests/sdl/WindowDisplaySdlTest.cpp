@@ -1,0 +1,463 @@
+// The window and the display on the real SDL layer, under Xvfb: the game (or
+// a test scene drawn through the same Graphics object) runs in a child
+// process, and the test looks at it from outside through the X server:
+// window name and class, screenshots taken with ImageMagick's import, focus
+// moved to a window of its own, and the close request a window manager
+// would send.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/Game.h"
+#include "app/Globals.h"
+#include "platform/sdl/SdlWindow.h"
+
+// Last: Xlib's macros would clash with the names above.
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+// clang-format on
+
+namespace {
+
+constexpr const char* caption = "[Kestrune] Fusebound PC 2k";
+
+// ------------------------------------------------------------ the scene
+
+// A picture in which every pixel tells where it is, a dark box behind the
+// pause message, and in the top-left 16 by 16 corner the number of the frame.
+std::uint16_t scenePixel(int x, int y) {
+  if (x >= 40 && x < 310 && y >= 100 && y < 140) return 0x0010;
+  return static_cast<std::uint16_t>((x & 31) << 11 | (y & 63) << 5 |
+                                    (((x >> 5) + (y >> 6) * 10) & 31));
+}
+bool inCounter(int x, int y) { return x < 16 && y < 16; }
+
+void drawScene(std::uint16_t frame) {
+  Surface* s = graphics.compositionSurface;
+  for (int y = 0; y < frameHeight; ++y)
+    for (int x = 0; x < frameWidth; ++x)
+      s->pixels[y * s->width + x] = inCounter(x, y) ? frame : scenePixel(x, y);
+}
+
+struct Scene {
+  bool windowed = false;
+  int frames = 0;                // 0: until the window is closed
+  int loseDisplayAt = -1;        // frame at which the renderer reports a reset
+  const char* timing = nullptr;  // file for the measured frame rate
+};
+
+// The child: the window and display as the game makes them, then frames of
+// the scene until the window is closed. Exit status: the last message's
+// wParam, or 100 + n after a failed check n.
+[[noreturn]] void runScene(const Scene& scene) {
+  windowedMode = scene.windowed ? 1 : 0;
+  appWindow.create(1);
+  if (!graphics.init()) std::_Exit(101);
+  auto start = std::chrono::steady_clock::now();
+  for (int n = 1; appWindow.quit == 0; ++n) {
+    if (scene.frames != 0 && n > scene.frames) break;
+    if (n == 2) start = std::chrono::steady_clock::now();
+    if (n == scene.loseDisplayAt) {
+      SDL_Event reset{};
+      reset.type = SDL_RENDER_DEVICE_RESET;
+      SDL_PushEvent(&reset);
+      // Messages waiting before it (a repaint, the focus) are taken first.
+      for (int i = 0;
+           i < 20 && platform::ddIsLost(graphics.backBuffer) == platform::DD_OK;
+           ++i)
+        pumpMessage();
+      if (platform::ddIsLost(graphics.backBuffer) !=
+          platform::DDERR_SURFACELOST)
+        std::_Exit(102);
+    }
+    drawScene(static_cast<std::uint16_t>(n));
+    graphics.present();
+    if (n == scene.loseDisplayAt &&
+        platform::ddIsLost(graphics.backBuffer) != platform::DD_OK)
+      std::_Exit(103);
+  }
+  if (scene.timing != nullptr) {
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+            .count();
+    if (std::FILE* f = std::fopen(scene.timing, "w")) {
+      // Frames 2 to the last: the first one waits for nothing.
+      std::fprintf(f, "%d %.6f\n", scene.frames - 1, seconds);
+      std::fclose(f);
+    }
+  }
+  std::exit(static_cast<int>(appWindow.lastMessage.wParam));
+}
+
+// ------------------------------------------------------------ the outside
+
+class Child {
+ public:
+  template <typename Body>
+  explicit Child(Body body) {
+    pid_ = fork();
+    if (pid_ == 0) body();
+  }
+  ~Child() {
+    if (pid_ > 0 && !finished_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  // Exit status once it has ended within `seconds`, else -1.
+  int status(double seconds = 10) {
+    const auto until = std::chrono::steady_clock::now() +
+                       std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < until) {
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        finished_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 200 + WTERMSIG(status);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return -1;
+  }
+  pid_t pid() const { return pid_; }
+
+ private:
+  pid_t pid_ = -1;
+  bool finished_ = false;
+};
+
+template <typename Done>
+bool eventually(Done done, double seconds = 10) {
+  const auto until =
+      std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < until) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return done();
+}
+
+// The X server as the player's desktop would see it.
+class Desktop {
+ public:
+  explicit Desktop(const char* name = nullptr) : x_(XOpenDisplay(name)) {}
+  ~Desktop() {
+    if (x_ != nullptr) XCloseDisplay(x_);
+  }
+  bool open() const { return x_ != nullptr; }
+  int width() const { return DisplayWidth(x_, DefaultScreen(x_)); }
+  int height() const { return DisplayHeight(x_, DefaultScreen(x_)); }
+
+  // The top-level window with this name (compared literally), or 0.
+  Window find(const std::string& name) { return find(root(), name, 0); }
+
+  std::string className(Window w) {
+    XClassHint hint{};
+    std::string result;
+    if (XGetClassHint(x_, w, &hint)) {
+      result = hint.res_class ? hint.res_class : "";
+      XFree(hint.res_name);
+      XFree(hint.res_class);
+    }
+    return result;
+  }
+
+  // Screen position of the window's top-left corner.
+  void position(Window w, int* x, int* y) {
+    Window child;
+    XTranslateCoordinates(x_, w, root(), 0, 0, x, y, &child);
+  }
+  void move(Window w, int x, int y) {
+    XMoveWindow(x_, w, x, y);
+    XSync(x_, False);
+  }
+  void resize(Window w, int width, int height) {
+    XResizeWindow(x_, w, width, height);
+    XSync(x_, False);
+  }
+
+  // A small window of another program, given the keyboard focus.
+  Window other() {
+    if (other_ == 0) {
+      // Black, over the dark box behind the pause message but clear of the
+      // message itself.
+      other_ = XCreateSimpleWindow(x_, root(), width() - 80, height() - 340, 32,
+                                   32, 0, 0, 0);
+      XMapRaised(x_, other_);
+      XSync(x_, False);
+      eventually([this] {
+        XWindowAttributes a{};
+        XGetWindowAttributes(x_, other_, &a);
+        return a.map_state == IsViewable;
+      });
+    }
+    return other_;
+  }
+  void focus(Window w) {
+    XSetInputFocus(x_, w, RevertToParent, CurrentTime);
+    XSync(x_, False);
+  }
+  // What a window manager sends when the player closes the window.
+  void requestClose(Window w) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = w;
+    event.xclient.message_type = XInternAtom(x_, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] =
+        static_cast<long>(XInternAtom(x_, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(x_, w, False, NoEventMask, &event);
+    XSync(x_, False);
+  }
+
+ private:
+  Window root() { return DefaultRootWindow(x_); }
+  Window find(Window parent, const std::string& name, int depth) {
+    Window rootReturn, parentReturn, *children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    if (!XQueryTree(x_, parent, &rootReturn, &parentReturn, &children, &count))
+      return 0;
+    for (unsigned i = 0; i < count && found == 0; ++i) {
+      char* windowName = nullptr;
+      if (XFetchName(x_, children[i], &windowName) && windowName) {
+        if (name == windowName) found = children[i];
+        XFree(windowName);
+      }
+      if (found == 0 && depth < 2) found = find(children[i], name, depth + 1);
+    }
+    if (children) XFree(children);
+    return found;
+  }
+
+  Display* x_;
+  Window other_ = 0;
+};
+
+// A screenshot of the whole screen, kept as PNG for people to look at.
+struct Shot {
+  int width = 0, height = 0;
+  std::vector<unsigned char> rgb;
+
+  // The 16-bit 5-6-5 value the pixel was shown from.
+  std::uint16_t at(int x, int y) const {
+    const unsigned char* p =
+        &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
+    return static_cast<std::uint16_t>((p[0] >> 3) << 11 | (p[1] >> 2) << 5 |
+                                      p[2] >> 3);
+  }
+  bool white(int x, int y) const {
+    const unsigned char* p =
+        &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
+    return p[0] == 255 && p[1] == 255 && p[2] == 255;
+  }
+};
+
+Shot screenshot(const Desktop& desktop, const std::string& keepAs = "") {
+  Shot shot;
+  shot.width = desktop.width();
+  shot.height = desktop.height();
+  const std::string raw = std::string(SCREENSHOT_DIR) + "/last.rgb";
+  std::system(
+      ("mkdir -p " SCREENSHOT_DIR " && import -window root -depth 8 rgb:" + raw)
+          .c_str());
+  std::ifstream in(raw, std::ios::binary);
+  shot.rgb.assign(std::istreambuf_iterator<char>(in), {});
+  if (shot.rgb.size() != static_cast<std::size_t>(shot.width) * shot.height * 3)
+    shot.rgb.assign(static_cast<std::size_t>(shot.width) * shot.height * 3, 0);
+  if (!keepAs.empty())
+    std::system(("convert -size " + std::to_string(shot.width) + "x" +
+                 std::to_string(shot.height) + " -depth 8 rgb:" + raw + " " +
+                 SCREENSHOT_DIR "/" + keepAs + ".png")
+                    .c_str());
+  return shot;
+}
+
+// Where the picture lies on the screen, and how large its pixels are.
+struct Placement {
+  int left, top, scale;
+  std::uint16_t pixel(const Shot& shot, int x, int y) const {
+    return shot.at(left + x * scale + scale / 2, top + y * scale + scale / 2);
+  }
+  int counter(const Shot& shot) const { return pixel(shot, 8, 8); }
+  // Every pixel of the scene outside the counter and the message box, each
+  // scale by scale block in one colour.
+  bool showsScene(const Shot& shot) const {
+    for (int y = 0; y < frameHeight; ++y)
+      for (int x = 0; x < frameWidth; ++x) {
+        if (inCounter(x, y) || scenePixel(x, y) == 0x0010) continue;
+        for (int dy = 0; dy < scale; ++dy)
+          for (int dx = 0; dx < scale; ++dx)
+            if (shot.at(left + x * scale + dx, top + y * scale + dy) !=
+                scenePixel(x, y))
+              return false;
+      }
+    return true;
+  }
+  // White pixels where the pause message belongs.
+  int whiteInMessageBox(const Shot& shot) const {
+    int count = 0;
+    for (int y = 100 * scale; y < 140 * scale; ++y)
+      for (int x = 40 * scale; x < 310 * scale; ++x)
+        count += shot.white(left + x, top + y);
+    return count;
+  }
+};
+
+bool haveTools() {
+  return std::getenv("DISPLAY") != nullptr &&
+         std::system("command -v import convert >/dev/null 2>&1") == 0;
+}
+
+#define REQUIRE_X()                                                \
+  do {                                                             \
+    if (!haveTools()) GTEST_SKIP() << "no X display or no import"; \
+  } while (0)
+
+// ------------------------------------------------------------ the tests
+
+TEST(RealWindow, FullScreenShowsThePictureScaledByThreeAndPausesInTheBack) {
+  REQUIRE_X();
+  Child game([] { runScene({.loseDisplayAt = 5}); });
+  Desktop desktop;
+  ASSERT_TRUE(desktop.open());
+  ASSERT_EQ(desktop.width(), 960);
+  ASSERT_EQ(desktop.height(), 720);
+  const Placement place{0, 0, 3};
+
+  Window window = 0;
+  ASSERT_TRUE(
+      eventually([&] { return (window = desktop.find(caption)) != 0; }));
+  EXPECT_EQ(desktop.className(window), "WINXCLASS");
+  // The first picture comes a little after the window.
+  Shot shot;
+  ASSERT_TRUE(eventually([&] {
+    shot = screenshot(desktop);
+    return place.counter(shot) > 5 && place.showsScene(shot);
+  })) << "frame "
+      << place.counter(shot);
+  screenshot(desktop, "fullscreen");
+  EXPECT_EQ(place.whiteInMessageBox(shot), 0);
+
+  // Another window takes the focus: the pause message appears over the last
+  // frame, and the game stands still.
+  desktop.focus(desktop.other());
+  ASSERT_TRUE(eventually([&] {
+    shot = screenshot(desktop);
+    return place.whiteInMessageBox(shot) > 100;
+  }));
+  screenshot(desktop, "fullscreen-paused");
+  const int pausedAt = place.counter(shot);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  shot = screenshot(desktop);
+  EXPECT_EQ(place.counter(shot), pausedAt);
+  EXPECT_GT(place.whiteInMessageBox(shot), 100);
+  EXPECT_TRUE(place.showsScene(shot));
+
+  // Back in front, it runs on and the message is gone with the next frame.
+  window = desktop.find(caption);
+  desktop.focus(window);
+  ASSERT_TRUE(eventually([&] {
+    shot = screenshot(desktop);
+    return place.counter(shot) > pausedAt + 5;
+  }));
+  EXPECT_EQ(place.whiteInMessageBox(shot), 0);
+
+  desktop.requestClose(window);
+  EXPECT_EQ(game.status(), 0);
+}
+
+TEST(RealWindow, WindowedPictureSitsAtTheClientCornerAndFollowsTheWindow) {
+  REQUIRE_X();
+  Child game([] { runScene({.windowed = true}); });
+  Desktop desktop;
+  ASSERT_TRUE(desktop.open());
+  Window window = 0;
+  ASSERT_TRUE(
+      eventually([&] { return (window = desktop.find(caption)) != 0; }));
+
+  Placement place{0, 0, 1};
+  Shot shot;
+  ASSERT_TRUE(eventually([&] {
+    window = desktop.find(caption);
+    desktop.position(window, &place.left, &place.top);
+    shot = screenshot(desktop);
+    return place.counter(shot) > 3 && place.showsScene(shot);
+  }));
+  screenshot(desktop, "windowed");
+
+  // Moved and made larger: the picture goes along, 1:1 at the corner.
+  desktop.move(window, 17, 33);
+  desktop.resize(window, 400, 300);
+  ASSERT_TRUE(eventually([&] {
+    desktop.position(window, &place.left, &place.top);
+    shot = screenshot(desktop);
+    return place.left == 17 && place.top == 33 && place.showsScene(shot);
+  }));
+  screenshot(desktop, "windowed-moved");
+  EXPECT_EQ(shot.at(17 + 350, 33 + 100), 0);  // black beside the picture
+
+  desktop.requestClose(window);
+  EXPECT_EQ(game.status(), 0);
+}
+
+TEST(RealWindow, ClosingTheGameWindowEndsTheProgramWithStatusZero) {
+  REQUIRE_X();
+  Child game([] { std::exit(winMain(1)); });
+  Desktop desktop;
+  ASSERT_TRUE(desktop.open());
+  Window window = 0;
+  ASSERT_TRUE(
+      eventually([&] { return (window = desktop.find(caption)) != 0; }));
+  ASSERT_TRUE(eventually([&] {
+    // Running: something other than black is on the screen.
+    const Shot shot = screenshot(desktop);
+    for (std::size_t i = 0; i < shot.rgb.size(); ++i)
+      if (shot.rgb[i] != 0) return true;
+    return false;
+  }));
+  screenshot(desktop, "game");
+  desktop.requestClose(desktop.find(caption));
+  EXPECT_EQ(game.status(), 0);
+}
+
+TEST(RealWindow, AnInterruptEndsTheProgramWithStatusZero) {
+  REQUIRE_X();
+  Child game([] { runScene({}); });
+  Desktop desktop;
+  ASSERT_TRUE(desktop.open());
+  ASSERT_TRUE(eventually([&] { return desktop.find(caption) != 0; }));
+  kill(game.pid(), SIGTERM);
+  EXPECT_EQ(game.status(), 0);
+}
+
+// Not a check: the rate at which frames are shown, for the record.
+TEST(RealWindow, FrameRateOverSixHundredFrames) {
+  REQUIRE_X();
+  const std::string file = std::string(SCREENSHOT_DIR) + "/timing.txt";
+  std::system("mkdir -p " SCREENSHOT_DIR);
+  std::remove(file.c_str());
+  Child game([&file] { runScene({.frames = 601, .timing = file.c_str()}); });
+  ASSERT_EQ(game.status(60), 0);
+  int frames = 0;
+  double seconds = 0;
+  std::ifstream in(file);
+  ASSERT_TRUE(in >> frames >> seconds);
+  ASSERT_EQ(frames, 600);
+  const double rate = frames / seconds;
+  std::printf("%d frames in %.3f s: %.2f frames per second\n", frames, seconds,
+              rate);
+  RecordProperty("framesPerSecond", std::to_string(rate));
+}
+
+}  // namespace
