@@ -58,15 +58,4 @@ TEST(SdlSound, NoAudioDriverMeansNoDevice) {
   EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
 }
 
-TEST(SdlSound, LevelNeedsALiveObjectAndAWindow) {
-  AudioDriver dummy("dummy");
-  EXPECT_NE(dsSetCooperativeLevel(0, 1, DSSCL_NORMAL), DS_OK);
-  Handle directSound = 0;
-  ASSERT_EQ(directSoundCreate(&directSound), DS_OK);
-  EXPECT_NE(dsSetCooperativeLevel(directSound, 0, DSSCL_NORMAL), DS_OK);
-  dsRelease(directSound);
-  EXPECT_NE(dsSetCooperativeLevel(directSound, 1, DSSCL_NORMAL), DS_OK);
-  dsRelease(directSound);  // a second release does nothing
-}
-
 }  // namespace

@@ -31,19 +31,6 @@ class KeyBindingsTest : public ::testing::Test {
   static platform::DIJOYSTATE& stick() { return fake::state().joystickState; }
 };
 
-TEST_F(KeyBindingsTest, DefaultsAreTheKeysOfTheGame) {
-  const KeyBindings keys;
-  EXPECT_EQ(keys.quitKey, 1);
-  EXPECT_EQ(keys.leftKey, 203);
-  EXPECT_EQ(keys.rightKey, 205);
-  EXPECT_EQ(keys.upKey, 200);
-  EXPECT_EQ(keys.downKey, 208);
-  EXPECT_EQ(keys.actionKey, 57);
-  EXPECT_EQ(keys.regenerateKey, 28);
-  EXPECT_EQ(keys.spareKey, 0);
-  EXPECT_EQ(keys.spareSetting, 1000);
-}
-
 TEST_F(KeyBindingsTest, EachDirectionAnswersFromItsArrowKeyOrTheStick) {
   struct Direction {
     int key;
@@ -152,16 +139,6 @@ TEST_F(KeyBindingsTest, QuitFlagEndsTheWait) {
   };
   EXPECT_EQ(keyBindings.regeneratePressed(), 1);
   EXPECT_EQ(fake::state().keyboardReads, 4);
-}
-
-TEST_F(KeyBindingsTest, KeyboardBackAfterTheFocusReturnsAnswersTheRealState) {
-  fake::pressKey(DIK_UP);
-  EXPECT_EQ(keyBindings.upPressed(), 1);
-  fake::loseFocus();
-  fake::releaseKey(DIK_UP);
-  EXPECT_EQ(keyBindings.upPressed(), 1);  // the last snapshot still says down
-  fake::gainFocus();
-  EXPECT_EQ(keyBindings.upPressed(), 0);
 }
 
 }  // namespace
