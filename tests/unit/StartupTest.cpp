@@ -1,0 +1,136 @@
+// The whole program on the scripted platform, each run in a process of its
+// own: start-up order, the exit path after a failure, and how the frame loop
+// ends.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "app/Game.h"
+#include "app/Globals.h"
+#include "platform/fake/FakePlatform.h"
+
+namespace {
+
+using ::testing::ExitedWithCode;
+
+class Startup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    fake::reset();
+  }
+};
+
+// Runs the game to its end and exits with its status, or with 100 + n when
+// `check` finds fault n with the state it leaves.
+template <typename Check>
+[[noreturn]] void runAndCheck(Check check) {
+  const int status = winMain(1);
+  const int fault = check();
+  std::exit(fault ? 100 + fault : status);
+}
+
+TEST_F(Startup, SoundFailureStartsNeitherInputNorVideo) {
+  EXPECT_EXIT(
+      {
+        fake::state().echo = true;
+        fake::fail("directSoundCreate");
+        winMain(1);
+        std::exit(3);  // never reached: start-up ends the program itself
+      },
+      ExitedWithCode(0),
+      "^fake: registerClass\nfake: createWindow\nfake: showCursor 0\n"
+      "fake: directSoundCreate\n"
+      "fake: messageBox Couldn't Access Soundcard!\n$");
+}
+
+TEST_F(Startup, FailureAfterTheDeviceOpenedReleasesItOnTheWayOut) {
+  EXPECT_EXIT(
+      {
+        fake::state().echo = true;
+        fake::fail("dsSetCooperativeLevel 1");
+        winMain(1);
+        std::exit(3);
+      },
+      ExitedWithCode(0),
+      "fake: directSoundCreate\nfake: dsSetCooperativeLevel 1\n"
+      "fake: messageBox Couldn't Set Soundcard Access Level!\n"
+      "fake: dsRelease directSound\n$");
+}
+
+TEST_F(Startup, MessageBoxesCarryTheCaptionOfAFailedStart) {
+  EXPECT_EXIT(
+      {
+        fake::fail("directSoundCreate");
+        std::atexit([] {
+          const auto& boxes = fake::state().messageBoxes;
+          if (boxes.size() != 1 || boxes[0].caption != "Error, Quiting..")
+            std::_Exit(7);
+        });
+        winMain(1);
+      },
+      ExitedWithCode(0), "");
+}
+
+TEST_F(Startup, DevicesAreReleasedInputFirstThenVideoThenSound) {
+  EXPECT_EXIT(
+      {
+        fake::state().echo = true;
+        int frames = 0;
+        fake::state().onPresent = [&frames](const std::uint16_t*) {
+          if (++frames == 3) fake::pressKey(DIK_ESCAPE);
+        };
+        std::exit(winMain(1));
+      },
+      ExitedWithCode(0),
+      "fake: diRelease keyboard\n.*fake: diRelease directInput\n.*"
+      "fake: ddRelease backBuffer\n.*fake: ddRelease primary\n.*"
+      "fake: ddRelease directDraw\n.*fake: dsRelease directSound\n$");
+}
+
+TEST_F(Startup, QuitHeldAtStartShowsTheFirstFrameAndRunsNoPass) {
+  EXPECT_EXIT(
+      {
+        fake::pressKey(DIK_ESCAPE);
+        runAndCheck([] {
+          if (fake::state().presented != 1) return 1;
+          // No pass ran: the first frame shows neither status bar nor player
+          // and nothing moved on.
+          if (fake::count("ddBltFromMemory backBuffer") != 1) return 2;
+          return 0;
+        });
+      },
+      ExitedWithCode(0), "");
+}
+
+TEST_F(Startup, QuitFlagEndsTheLoopAtTheStartOfTheNextPass) {
+  // WM_QUIT queued while frame 3 is shown is taken by the next pass's
+  // presentation; that pass still shows its frame, and the loop ends before
+  // doing anything of the one after it. The exit status is the message's
+  // wParam.
+  EXPECT_EXIT(
+      {
+        fake::state().onPresent = [](const std::uint16_t*) {
+          if (fake::state().presented == 3) fake::post(platform::WM_QUIT, 42);
+        };
+        runAndCheck([] {
+          if (fake::state().presented != 4) return 1;
+          if (appWindow.quit != 1) return 2;
+          return 0;
+        });
+      },
+      ExitedWithCode(42), "");
+}
+
+TEST_F(Startup, ClosingTheWindowEndsTheGameWithStatusZero) {
+  EXPECT_EXIT(
+      {
+        fake::state().onPresent = [](const std::uint16_t*) {
+          if (fake::state().presented == 2) fake::closeWindow();
+        };
+        runAndCheck([] { return fake::state().presented == 3 ? 0 : 1; });
+      },
+      ExitedWithCode(0), "");
+}
+
+}  // namespace
