@@ -1,0 +1,50 @@
+// The yardstick for start-up: the least an SDL2 program does to show a
+// 320 by 240 picture the way the game does (a borderless window over the
+// desktop, a renderer, one streaming RGB565 texture scaled by a whole
+// factor). It shows one flat picture and waits to be closed (Escape, or
+// SIGTERM).
+#include <SDL.h>
+
+#include <cstdint>
+
+int main(int, char**) {
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
+  SDL_DisplayMode desktop{};
+  if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) return 1;
+  SDL_Window* window = SDL_CreateWindow(
+      "minimal", 0, 0, desktop.w, desktop.h,
+      SDL_WINDOW_SHOWN | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
+  if (window == nullptr) return 1;
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, 0);
+  if (renderer == nullptr) return 1;
+  SDL_RenderSetLogicalSize(renderer, 320, 240);
+  SDL_RenderSetIntegerScale(renderer, SDL_TRUE);
+  SDL_Texture* texture = SDL_CreateTexture(
+      renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, 320, 240);
+  if (texture == nullptr) return 1;
+
+  static std::uint16_t picture[320 * 240];
+  for (std::uint16_t& pixel : picture) pixel = 0x4A69;  // a flat grey
+  const auto show = [&] {
+    SDL_UpdateTexture(texture, nullptr, picture, 320 * 2);
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    SDL_RenderPresent(renderer);
+  };
+  show();
+
+  SDL_Event event;
+  while (SDL_WaitEvent(&event)) {
+    if (event.type == SDL_QUIT) break;
+    if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) break;
+    if (event.type == SDL_WINDOWEVENT &&
+        event.window.event == SDL_WINDOWEVENT_EXPOSED)
+      show();
+  }
+  SDL_DestroyTexture(texture);
+  SDL_DestroyRenderer(renderer);
+  SDL_DestroyWindow(window);
+  SDL_Quit();
+  return 0;
+}
