@@ -1,0 +1,57 @@
+// The 60 Hz pacing schedule, on a clock the test sets.
+#include <gtest/gtest.h>
+
+#include "platform/sdl/FramePacer.h"
+
+namespace {
+
+using platform::sdl::FramePacer;
+constexpr std::int64_t second = FramePacer::second;
+
+TEST(FramePacer, DeadlinesKeepSixtyHertzWithoutDrift) {
+  FramePacer pacer;
+  const std::int64_t start = 5 * second;
+  EXPECT_EQ(pacer.schedule(start), start);  // the first frame goes at once
+  std::int64_t deadline = start;
+  for (int frame = 1; frame <= 600; ++frame) {
+    // Each frame is ready a little after the previous one was shown.
+    deadline = pacer.schedule(deadline + 2'000'000);
+    EXPECT_GE(deadline - start, frame * second / 60);
+    EXPECT_LE(deadline - start, frame * second / 60 + 1);
+  }
+  EXPECT_EQ(deadline, start + 10 * second);
+}
+
+TEST(FramePacer, ASlightlyLateFrameIsMadeUpALongDelayStartsAfresh) {
+  FramePacer pacer;
+  pacer.schedule(0);
+  const std::int64_t period = second / 60;
+  // Two periods late: the missed deadlines come due at once, then the old
+  // rhythm goes on.
+  EXPECT_EQ(pacer.schedule(3 * period), period);
+  EXPECT_EQ(pacer.schedule(3 * period), 2 * period + 1);
+  EXPECT_EQ(pacer.schedule(3 * period), second / 20);
+  // A second's stall (a pause, a slow disk): no rush of frames to catch up.
+  const std::int64_t late = 2 * second;
+  EXPECT_EQ(pacer.schedule(late), late);
+  EXPECT_EQ(pacer.schedule(late + 1000), late + second / 60);
+  pacer.restart();
+  EXPECT_EQ(pacer.schedule(late + 5000), late + 5000);
+}
+
+TEST(FramePacer, PresentsThatDoNotWaitEndTheTrustInVsync) {
+  FramePacer steady(true);
+  std::int64_t now = second;
+  for (int i = 0; i < 100; ++i)
+    EXPECT_TRUE(steady.presented(now += second / 60));
+  // A few quick presents (a frame dropped and made up) are not enough.
+  for (int i = 0; i < FramePacer::fastLimit - 1; ++i)
+    EXPECT_TRUE(steady.presented(now += 1'000'000));
+  EXPECT_TRUE(steady.presented(now += second / 60));
+  for (int i = 0; i < FramePacer::fastLimit - 1; ++i)
+    EXPECT_TRUE(steady.presented(now += 1'000'000));
+  EXPECT_FALSE(steady.presented(now += 1'000'000));
+  EXPECT_FALSE(steady.vsync());
+}
+
+}  // namespace
