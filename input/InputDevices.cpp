@@ -102,10 +102,16 @@ void InputDevices::readKeyboard() {
 void InputDevices::pollJoystick() {
   if (joystickPresent != 1) return;
   diPoll(joystickDevice);
-  joystickLost = diGetDeviceState(joystickDevice, sizeof joystickState,
-                                  &joystickState) == DI_OK
-                     ? 0
-                     : 1;
+  if (diGetDeviceState(joystickDevice, sizeof joystickState, &joystickState) ==
+      DI_OK) {
+    joystickLost = 0;
+    return;
+  }
+  // A joystick that cannot be read (pulled out) counts as at rest with no
+  // button pressed: its last reading must not go on walking the player,
+  // laying bombs or regenerating the arena every frame.
+  joystickLost = 1;
+  joystickState = DIJOYSTATE{};
 }
 
 int InputDevices::isKeyDown(int keyCode) {

@@ -30,7 +30,8 @@ struct InputDevices {
   // 1 while the last keyboard read failed even after re-acquiring (the
   // window has lost the keyboard); keyboardState then holds an old snapshot.
   std::int32_t keyboardLost = 0;
-  // 1 while the last joystick read failed; joystickState is then old.
+  // 1 while the last joystick read failed; joystickState then reads at rest
+  // with no button pressed.
   std::int32_t joystickLost = 0;
 
   InputDevices() = default;
