@@ -38,21 +38,29 @@ inline void store8(std::uint16_t* p, Pixels8 v) {
   std::memcpy(p, &v, sizeof v);
 }
 
-// One row of a keyed blit: where the source holds the key the destination
-// keeps its pixel.
+// Eight pixels of a keyed blit: where the source holds the key the
+// destination keeps its pixel.
+inline void keyed8(std::uint16_t* destination, const std::uint16_t* source,
+                   Pixels8 keys) {
+  const Pixels8 s = load8(source);
+  const Pixels8 d = load8(destination);
+  const Pixels8 transparent = (s == keys);  // all ones where keyed
+  store8(destination, (d & transparent) | (s & ~transparent));
+}
+
+// One row of a keyed blit.
 inline void keyedRow(std::uint16_t* destination, const std::uint16_t* source,
                      int width, std::uint16_t key) {
   const Pixels8 keys = Pixels8{} + key;
   int x = 0;
-  for (; x + 8 <= width; x += 8) {
-    const Pixels8 s = load8(source + x);
-    const Pixels8 d = load8(destination + x);
-    const Pixels8 transparent = (s == keys);  // all ones where keyed
-    store8(destination + x, (d & transparent) | (s & ~transparent));
-  }
+  for (; x + 8 <= width; x += 8) keyed8(destination + x, source + x, keys);
   for (; x < width; ++x)
     if (source[x] != key) destination[x] = source[x];
 }
+
+// Every tile and sprite is 16 pixels wide, and a frame draws several hundred
+// of them: their rows get fixed-size steps the compiler lays out in full.
+constexpr int spriteWidth = 16;
 
 // The part of a width by height block at (x, y) of the composition surface
 // that lies on it, and the matching offset into the source.
@@ -160,14 +168,19 @@ HRESULT BlitSize::blitOpaque(std::int32_t x, std::int32_t y,
   BlitArea a;
   if (!clipToComposition(x, y, width, height, source, target, &a))
     return E_FAIL;
+  // Row lengths in locals: the pixel stores could otherwise change them, as
+  // far as the compiler knows, and it would read them again for every row.
+  const int fromPitch = source->width, toPitch = target->width;
   const std::uint16_t* from =
-      source->pixels + a.sourceY * source->width + a.sourceX;
-  std::uint16_t* to = target->pixels + a.y * target->width + a.x;
-  for (int row = 0; row < a.height; ++row) {
-    std::memcpy(to, from, static_cast<std::size_t>(a.width) * 2);
-    from += source->width;
-    to += target->width;
+      source->pixels + a.sourceY * fromPitch + a.sourceX;
+  std::uint16_t* to = target->pixels + a.y * toPitch + a.x;
+  if (a.width == spriteWidth) {
+    for (int row = 0; row < a.height; ++row, from += fromPitch, to += toPitch)
+      std::memcpy(to, from, spriteWidth * 2);
+    return DD_OK;
   }
+  for (int row = 0; row < a.height; ++row, from += fromPitch, to += toPitch)
+    std::memcpy(to, from, static_cast<std::size_t>(a.width) * 2);
   return DD_OK;
 }
 
@@ -178,13 +191,20 @@ HRESULT BlitSize::blitKeyed(std::int32_t x, std::int32_t y,
   BlitArea a;
   if (!clipToComposition(x, y, width, height, source, target, &a))
     return E_FAIL;
+  const int fromPitch = source->width, toPitch = target->width;
+  const std::uint16_t key = source->keyColour;
   const std::uint16_t* from =
-      source->pixels + a.sourceY * source->width + a.sourceX;
-  std::uint16_t* to = target->pixels + a.y * target->width + a.x;
-  for (int row = 0; row < a.height; ++row) {
-    keyedRow(to, from, a.width, source->keyColour);
-    from += source->width;
-    to += target->width;
+      source->pixels + a.sourceY * fromPitch + a.sourceX;
+  std::uint16_t* to = target->pixels + a.y * toPitch + a.x;
+  if (a.width == spriteWidth) {
+    const Pixels8 keys = Pixels8{} + key;
+    for (int row = 0; row < a.height; ++row, from += fromPitch, to += toPitch) {
+      keyed8(to, from, keys);
+      keyed8(to + 8, from + 8, keys);
+    }
+    return DD_OK;
   }
+  for (int row = 0; row < a.height; ++row, from += fromPitch, to += toPitch)
+    keyedRow(to, from, a.width, key);
   return DD_OK;
 }
