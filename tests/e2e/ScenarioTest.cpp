@@ -1,0 +1,711 @@
+// The real game as a player meets it: the fusebound binary of this build,
+// each scenario in a fresh process under its own X server, driven with
+// xdotool and read back from screenshots cell by cell.
+//
+// Where a scenario needs timing it reads the game's own clock off the
+// screen: a bomb pulses through thirteen phases of eight frames each, so
+// the phases seen tell how far its fuse has run, and their length tells how
+// long a frame lasts.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "tests/e2e/Harness.h"
+
+namespace e2e {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::AssertionFailure;
+using ::testing::AssertionResult;
+using ::testing::AssertionSuccess;
+
+void wait(Milliseconds ms) { std::this_thread::sleep_for(ms); }
+
+// The pulse of a bomb: the tile shown in each of its thirteen phases.
+constexpr int pulseTiles[13] = {9, 10, 11, 10, 9, 10, 11, 10, 9, 10, 11, 10, 9};
+constexpr int framesPerPhase = 8;
+constexpr int fuseFrames = 104;
+
+// The start cell and the one beside it, where the bomb scenarios lay theirs.
+constexpr int bombColumn = 3;
+constexpr int bombRow = 1;
+
+std::string where(int column, int row) {
+  return "(" + std::to_string(column) + ", " + std::to_string(row) + ")";
+}
+
+AssertionResult startPlaying(Session& s, Look* first = nullptr,
+                             bool newServer = true) {
+  if (newServer && !s.startServer())
+    return AssertionFailure() << "the X server did not start";
+  if (!s.startGame()) return AssertionFailure() << "the game did not start";
+  if (!s.waitForFirstPicture(15s, first))
+    return AssertionFailure() << "the game showed no arena";
+  return AssertionSuccess();
+}
+
+bool isBombTile(int tile) {
+  return tile >= firstBombTile && tile < firstFlameTile;
+}
+
+// ------------------------------------------------------------ walking
+
+// Holds a direction key for `ms`, then looks where the player went.
+PlayerView walk(Session& s, const std::string& key, Milliseconds ms) {
+  s.keyDown(key);
+  wait(ms);
+  s.keyUp(key);
+  wait(50ms);  // a frame or two to show the last step
+  return s.glance().arena.player;
+}
+
+// Walks right from the start into cell (3, 1), where the bomb goes.
+AssertionResult walkIntoBombCell(Session& s) {
+  PlayerView p = walk(s, "Right", 200ms);
+  const Look walked = s.look("walked-right");
+  if (!p.found || p.x <= 56 || p.y != 39 || p.facing() != 33)
+    return AssertionFailure()
+           << "Right should walk the player right from (56, 40), lifting it "
+              "to y 39 and facing right\n"
+           << walked.arena.map();
+  for (int tries = 0; p.found && p.column() != bombColumn && tries < 10;
+       ++tries)
+    p = walk(s, p.column() < bombColumn ? "Right" : "Left", 50ms);
+  if (!p.found || p.column() != bombColumn || p.row() != bombRow)
+    return AssertionFailure() << "could not bring the player into cell "
+                              << where(bombColumn, bombRow);
+  return AssertionSuccess();
+}
+
+// ------------------------------------------------------------ watching
+
+struct Sample {
+  double time = 0;
+  ArenaView arena;
+};
+
+// A key going down or up, `at` seconds after a watch begins.
+struct KeyStep {
+  double at;
+  bool down;
+  const char* key;
+};
+
+// R for a moment, then Left until the player stands against the wall
+// at (56, 39), beside the bomb.
+const std::vector<KeyStep> layBombAndStepBack = {
+    {0.0, true, "r"},
+    {0.06, false, "r"},
+    {0.12, true, "Left"},
+    {0.70, false, "Left"},
+};
+
+// Glances at the top of the arena as often as it can, pressing and
+// releasing keys as `keys` says meanwhile, until `done` holds (once every
+// key step is made) or `seconds` have passed. The last glance is kept among
+// the artifacts as `label`.
+std::vector<Sample> watch(Session& s, double seconds,
+                          const std::function<bool(const ArenaView&)>& done,
+                          const std::string& label,
+                          const std::vector<KeyStep>& keys = {}) {
+  std::vector<Sample> samples;
+  const double start = s.now();
+  std::size_t next = 0;
+  while (s.now() < start + seconds) {
+    while (next < keys.size() && s.now() >= start + keys[next].at) {
+      const KeyStep& step = keys[next++];
+      if (step.down)
+        s.keyDown(step.key);
+      else
+        s.keyUp(step.key);
+    }
+    const Look g = s.glance({}, topOfArena);
+    wait(2ms);  // leave the machine to the game for a moment
+    if (!g.picture) continue;
+    samples.push_back({g.time, g.arena});
+    if (next == keys.size() && done(g.arena)) break;
+  }
+  for (; next < keys.size(); ++next)
+    if (!keys[next].down) s.keyUp(keys[next].key);
+  if (!label.empty()) s.glance(label);
+  s.log("watched " + std::to_string(samples.size()) + " glances" +
+        (label.empty() ? "" : " until " + label));
+  return samples;
+}
+
+bool playerBackAtTheWall(const ArenaView& a) {
+  return a.player.found && a.player.x == 56 && a.player.y == 39;
+}
+
+bool flamesAtTheBomb(const ArenaView& a) {
+  return a.cell(bombColumn, bombRow).piece() == flameCentre;
+}
+
+// Consecutive glances that showed the same tile in one cell.
+struct Stretch {
+  int tile = 0;
+  double start = 0;  // time of its first glance
+};
+
+std::vector<Stretch> runsOf(const std::vector<Sample>& samples, int column,
+                            int row) {
+  std::vector<Stretch> runs;
+  for (const Sample& sample : samples) {
+    // Under the player a cell can be too hidden to tell: such glances
+    // neither end nor start a stretch.
+    const int tile = sample.arena.cell(column, row).tile();
+    if (tile < 0) continue;
+    if (runs.empty() || runs.back().tile != tile)
+      runs.push_back({tile, sample.time});
+  }
+  return runs;
+}
+
+std::string describe(const std::vector<Stretch>& runs) {
+  std::string out;
+  for (const Stretch& run : runs) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, " %d@%.3f", run.tile, run.start);
+    out += buffer;
+  }
+  return out;
+}
+
+// The bomb's stretches in its cell: from the first bomb tile on, each of
+// its phases, up to the first tile that is not a bomb's.
+std::vector<Stretch> phasesOf(const std::vector<Stretch>& stretches) {
+  std::vector<Stretch> phases;
+  for (const Stretch& stretch : stretches) {
+    if (isBombTile(stretch.tile))
+      phases.push_back(stretch);
+    else if (!phases.empty())
+      break;
+  }
+  return phases;
+}
+
+bool isWholePulse(const std::vector<Stretch>& phases) {
+  if (phases.size() != std::size(pulseTiles)) return false;
+  for (std::size_t i = 0; i < phases.size(); ++i)
+    if (phases[i].tile != pulseTiles[i]) return false;
+  return true;
+}
+
+// The explosion of a power-2 bomb at (column, row) over `arena` as it stood
+// before: the piece each cell of the cross shows (4 for a block that starts
+// crumbling). No other bombs are on the field.
+std::map<std::pair<int, int>, int> expectedCross(const ArenaView& arena,
+                                                 int column, int row) {
+  std::map<std::pair<int, int>, int> cross;
+  cross[{column, row}] = flameCentre;
+  struct Arm {
+    int dc, dr, middle, end;
+  };
+  constexpr Arm arms[] = {{-1, 0, flameHorizontal, flameLeftEnd},
+                          {1, 0, flameHorizontal, flameRightEnd},
+                          {0, -1, flameVertical, flameTopEnd},
+                          {0, 1, flameVertical, flameBottomEnd}};
+  for (const Arm& arm : arms)
+    for (int d = 1; d <= 2; ++d) {
+      const int c = column + arm.dc * d, r = row + arm.dr * d;
+      if (layoutTile(c, r) != floorTile) break;
+      if (arena.cell(c, r).couldBePiece(blockTile)) {
+        cross[{c, r}] = firstCrumbleTile;
+        break;
+      }
+      cross[{c, r}] = d == 2 ? arm.end : arm.middle;
+    }
+  return cross;
+}
+
+// Whether a cell shows `piece`, or, under the player, may show it.
+bool shows(const CellView& cell, int piece) {
+  if (cell.hiddenPixels > 0) return cell.couldBePiece(piece);
+  return cell.piece() == piece;
+}
+
+// Cells whose piece differs between two views, ignoring those the player
+// covers in either and those in `skip`.
+std::vector<std::pair<int, int>> changedCells(
+    const ArenaView& a, const ArenaView& b,
+    const std::map<std::pair<int, int>, int>& skip = {}) {
+  std::vector<std::pair<int, int>> out;
+  for (int c = 0; c < arenaColumns; ++c)
+    for (int r = 0; r < arenaRows; ++r) {
+      if (skip.count({c, r}) != 0) continue;
+      const CellView &x = a.cell(c, r), &y = b.cell(c, r);
+      if (x.hiddenPixels > 0 || y.hiddenPixels > 0) continue;
+      if (x.piece() != y.piece()) out.push_back({c, r});
+    }
+  return out;
+}
+
+std::string listCells(const std::vector<std::pair<int, int>>& cells) {
+  std::string out;
+  for (const auto& [c, r] : cells) out += " " + where(c, r);
+  return out;
+}
+
+// ------------------------------------------------------------ start
+
+TEST(ScenarioStart, WindowCaptionArenaStatusBarAndPlayer) {
+  Session s;
+  ASSERT_TRUE(s.startServer());
+  ASSERT_TRUE(s.startGame());
+  ASSERT_TRUE(s.findGameWindow(10s));
+  Look first;
+  ASSERT_TRUE(s.waitForFirstPicture(15s, &first));
+
+  // The window: its caption and class; found by its caption too, with the
+  // brackets taken literally.
+  const unsigned long window = s.gameWindow();
+  EXPECT_EQ(s.windowName(window), gameCaption);
+  const CommandResult byName =
+      s.x({"xdotool", "search", "--name", "^\\[Kestrune\\] Fusebound PC 2k$"});
+  EXPECT_EQ(std::to_string(window),
+            byName.out.substr(0, byName.out.find('\n')));
+  int withCaption = 0;
+  for (const WindowInfo& w : s.topWindows())
+    if (w.name == gameCaption) {
+      ++withCaption;
+      EXPECT_EQ(w.className, gameClass);
+    }
+  EXPECT_EQ(withCaption, 1);
+  const auto g = s.geometry(window);
+  ASSERT_TRUE(g);
+  EXPECT_TRUE(g->viewable);
+  if (build().windowed) {
+    // A 320 by 240 client area showing the picture 1:1.
+    EXPECT_EQ(g->width, pictureWidth);
+    EXPECT_EQ(g->height, pictureHeight);
+    EXPECT_EQ(s.pictureScale(), 1);
+  } else {
+    // Covering the 960 by 720 screen, the picture exactly three times over.
+    EXPECT_EQ(g->x, 0);
+    EXPECT_EQ(g->y, 0);
+    EXPECT_EQ(g->width, 960);
+    EXPECT_EQ(g->height, 720);
+    EXPECT_EQ(s.pictureScale(), 3);
+    EXPECT_EQ(s.pictureX(), 0);
+    EXPECT_EQ(s.pictureY(), 0);
+  }
+  ASSERT_TRUE(first.picture);
+  EXPECT_EQ(first.picture->unevenBlocks, 0);
+
+  // The arena: layout, status bar, the player standing at its start facing
+  // down, nobody paused.
+  const ArenaView& a = first.arena;
+  EXPECT_TRUE(a.layoutShown) << a.map();
+  EXPECT_TRUE(a.statusBar) << a.map();
+  EXPECT_FALSE(a.paused()) << a.map();
+  ASSERT_TRUE(a.player.found) << a.map();
+  EXPECT_EQ(a.player.x, 56);
+  EXPECT_EQ(a.player.y, 40);
+  EXPECT_EQ(a.player.frame, 0);
+
+  // The twelve corner cells are empty; every other floor cell holds a block
+  // or nothing, about three in four a block.
+  int floorCells = 0;
+  for (int c = 0; c < arenaColumns; ++c)
+    for (int r = 0; r < arenaRows; ++r) {
+      const CellView& cell = a.cell(c, r);
+      if (layoutTile(c, r) != floorTile) {
+        EXPECT_TRUE(cell.hiddenPixels > 0 ? cell.couldBeEmpty()
+                                          : cell.isEmpty())
+            << "wall or pillar " << where(c, r);
+      } else if (isStartCorner(c, r)) {
+        EXPECT_TRUE(cell.couldBeEmpty() && !cell.couldBePiece(blockTile))
+            << "corner " << where(c, r) << "\n"
+            << a.map();
+      } else {
+        ++floorCells;
+        EXPECT_TRUE(cell.isEmpty() || cell.piece() == blockTile)
+            << where(c, r) << "\n"
+            << a.map();
+      }
+    }
+  EXPECT_EQ(floorCells, 101);
+  // 3 in 4 of 101: 75.75 on average, 4.35 either way; these bounds are
+  // nearly five of those away.
+  EXPECT_GE(a.blockCount(), 55) << a.map();
+  EXPECT_LE(a.blockCount(), 96) << a.map();
+
+  // Left alone, nothing moves.
+  wait(300ms);
+  const Look later = s.look("left-alone");
+  ASSERT_TRUE(later.picture);
+  EXPECT_EQ(later.picture->difference(*first.picture), 0);
+}
+
+// ------------------------------------------------------------ a bomb
+
+TEST(ScenarioBomb, WalkLayABombItPulsesExplodesAndBlocksCrumble) {
+  Session s;
+  ASSERT_TRUE(s.startServer());
+  // The bomb goes off beside the start, at (3, 1); its right arm reaches
+  // (4, 1) and (5, 1). An arena with no block there shows no crumbling:
+  // start again (one time in sixteen).
+  Look first;
+  for (int attempt = 0;; ++attempt) {
+    ASSERT_TRUE(startPlaying(s, &first, false));
+    const ArenaView& a = first.arena;
+    if (a.cell(4, 1).piece() == blockTile || a.cell(5, 1).piece() == blockTile)
+      break;
+    ASSERT_LT(attempt, 6) << "no arena with a block in reach";
+    s.log("no block in reach: starting again");
+    s.stopGame();
+  }
+  ASSERT_TRUE(walkIntoBombCell(s));
+  const Look before = s.look("before-bomb");
+
+  // R, a step back to the wall, and the bomb's whole fuse, until the cross
+  // of flames appears.
+  const double keyTime = s.now();
+  const std::vector<Sample> fuse =
+      watch(s, 5.0, flamesAtTheBomb, "first-flames", layBombAndStepBack);
+  ASSERT_FALSE(fuse.empty());
+  const ArenaView& burst = fuse.back().arena;
+  ASSERT_TRUE(flamesAtTheBomb(burst)) << "no explosion within 5 s of R\n"
+                                      << burst.map();
+  EXPECT_TRUE(playerBackAtTheWall(burst)) << burst.map();
+  const std::vector<Stretch> stretches = runsOf(fuse, bombColumn, bombRow);
+  s.log("bomb cell:" + describe(stretches));
+  const std::vector<Stretch> phases = phasesOf(stretches);
+  // The pulse, phase by phase, none missing or repeated: thirteen phases of
+  // eight frames, 104 frames.
+  ASSERT_TRUE(isWholePulse(phases))
+      << "the bomb's tiles are not its pulse:" << describe(stretches);
+  const double laid = phases.front().start;
+  const double flames = fuse.back().time;
+  EXPECT_LT(laid - keyTime, 0.25) << "the bomb came late after R";
+  const double fuseSeconds = flames - laid;
+  s.log("fuse " + std::to_string(fuseSeconds) + " s (" +
+        std::to_string(fuseSeconds * 60) + " frames at 60 Hz)");
+  // 104 frames at 60 Hz are 1.73 s. The phases tell the frames; the time
+  // only that the game runs at about that pace (a busy machine slows it).
+  EXPECT_GT(fuseSeconds, 1.55);
+  EXPECT_LT(fuseSeconds, 2.5);
+
+  // The cross: centre, arms stopped by the wall, the pillar and the first
+  // block, which starts crumbling.
+  const ArenaView& old = before.arena;
+  const auto cross = expectedCross(old, bombColumn, bombRow);
+  for (const auto& [at, piece] : cross)
+    EXPECT_TRUE(shows(burst.cell(at.first, at.second), piece))
+        << where(at.first, at.second) << " should show piece " << piece << "\n"
+        << burst.map();
+  const Look crossLook = s.look("cross");
+  const auto changed = changedCells(old, crossLook.arena, cross);
+  EXPECT_TRUE(changed.empty())
+      << "cells out of reach changed:" << listCells(changed) << "\n"
+      << crossLook.arena.map();
+
+  // Flames burn out, blocks crumble through their stages and vanish.
+  const std::vector<Sample> after = watch(
+      s, 3.0,
+      [&](const ArenaView& a) {
+        for (const auto& [at, piece] : cross)
+          if (!a.cell(at.first, at.second).couldBeEmpty()) return false;
+        return true;
+      },
+      "burnt-out");
+  for (const auto& [at, piece] : cross) {
+    if (piece != firstCrumbleTile) continue;
+    const std::vector<Stretch> stages = runsOf(after, at.first, at.second);
+    s.log("crumbling " + where(at.first, at.second) + ":" + describe(stages));
+    ASSERT_GE(stages.size(), 3u) << describe(stages);
+    EXPECT_EQ(stages.back().tile, nothing) << describe(stages);
+    for (std::size_t i = 0; i + 1 < stages.size(); ++i) {
+      EXPECT_GE(stages[i].tile, firstCrumbleTile) << describe(stages);
+      EXPECT_LT(stages[i].tile, firstBombTile) << describe(stages);
+      if (i > 0) {
+        EXPECT_GT(stages[i].tile, stages[i - 1].tile) << describe(stages);
+      }
+    }
+  }
+  const Look end = s.look("after-explosion");
+  for (const auto& [at, piece] : cross)
+    EXPECT_TRUE(end.arena.cell(at.first, at.second).couldBeEmpty())
+        << where(at.first, at.second) << "\n"
+        << end.arena.map();
+  EXPECT_TRUE(changedCells(old, end.arena, cross).empty())
+      << listCells(changedCells(old, end.arena, cross)) << "\n"
+      << end.arena.map();
+  EXPECT_TRUE(playerBackAtTheWall(end.arena)) << end.arena.map();
+}
+
+// ------------------------------------------------------------ regenerate
+
+TEST(ScenarioRegenerate, EnterHeldFreezesThenANewArenaWithoutTheBomb) {
+  Session s;
+  ASSERT_TRUE(startPlaying(s));
+  ASSERT_TRUE(walkIntoBombCell(s));
+  const double keyTime = s.now();
+  watch(
+      s, 2.0,
+      [](const ArenaView& a) {
+        return playerBackAtTheWall(a) &&
+               a.cell(bombColumn, bombRow).piece() == firstBombTile;
+      },
+      "", layBombAndStepBack);
+  const Look laid = s.look("bomb-laid");
+  ASSERT_EQ(laid.arena.cell(bombColumn, bombRow).piece(), firstBombTile)
+      << laid.arena.map();
+  const ArenaView old = laid.arena;
+
+  s.keyDown("Return");
+  wait(100ms);
+  const Look held1 = s.glance("enter-held");
+  wait(400ms);  // three phases of the bomb's pulse
+  const Look held2 = s.glance("enter-held-later");
+  wait(300ms);
+  const Look held3 = s.look("enter-held-longer");
+  ASSERT_TRUE(held1.picture && held2.picture && held3.picture);
+  EXPECT_TRUE(isBombTile(held1.arena.cell(bombColumn, bombRow).tile()))
+      << held1.arena.map();
+  EXPECT_EQ(held2.picture->difference(*held1.picture), 0)
+      << "the picture changed while Enter was held";
+  EXPECT_EQ(held3.picture->difference(*held1.picture), 0)
+      << "the picture changed while Enter was held";
+
+  s.keyUp("Return");
+  wait(150ms);
+  const Look fresh = s.look("released");
+  const ArenaView& a = fresh.arena;
+  ASSERT_TRUE(fresh.arenaShown()) << a.map();
+  EXPECT_TRUE(a.statusBar);
+  // The bomb is gone: its cell is empty or holds a new block.
+  const int left = a.cell(bombColumn, bombRow).piece();
+  EXPECT_TRUE(left == nothing || left == blockTile) << a.map();
+  // A new arena: floor cells hold blocks or nothing, other than before.
+  const auto changed = changedCells(old, a);
+  EXPECT_GE(changed.size(), 10u) << "hardly anything changed\n" << a.map();
+  for (int c = 0; c < arenaColumns; ++c)
+    for (int r = 0; r < arenaRows; ++r) {
+      const CellView& cell = a.cell(c, r);
+      if (cell.hiddenPixels > 0) continue;
+      EXPECT_TRUE(cell.isEmpty() || cell.piece() == blockTile)
+          << where(c, r) << "\n"
+          << a.map();
+    }
+  // The player stays where it stood.
+  EXPECT_TRUE(playerBackAtTheWall(a)) << a.map();
+
+  // Past the old bomb's fuse: no explosion, and no second new arena.
+  const double sinceLaying = s.now() - keyTime;
+  if (sinceLaying < 2.5)
+    wait(Milliseconds(static_cast<int>((2.5 - sinceLaying) * 1000)));
+  const Look later = s.look("after-old-fuse");
+  ASSERT_TRUE(later.picture);
+  EXPECT_EQ(later.picture->difference(*fresh.picture), 0) << later.arena.map();
+}
+
+// ------------------------------------------------------------ pause
+
+TEST(ScenarioPause, AnotherWindowFocusedPausesThenResumesWhereItStood) {
+  Session s;
+  ASSERT_TRUE(startPlaying(s));
+  ASSERT_TRUE(walkIntoBombCell(s));
+  // The bomb, and its pulse for a while.
+  const std::vector<Sample> running = watch(
+      s, 1.0, [](const ArenaView&) { return false; }, "", layBombAndStepBack);
+  ASSERT_FALSE(running.empty());
+  const ArenaView before = running.back().arena;
+  ASSERT_EQ(before.cell(bombColumn, bombRow).piece(), firstBombTile)
+      << before.map();
+  ASSERT_TRUE(playerBackAtTheWall(before)) << before.map();
+
+  // Another program's window takes the focus; the game's window is raised
+  // again over it so that its whole picture can be read.
+  const unsigned long other = s.openOtherWindow();
+  ASSERT_NE(other, 0u);
+  const double pausedAt = s.now();
+  ASSERT_TRUE(s.focus(other));
+  EXPECT_TRUE(s.raise(s.gameWindow()));
+  EXPECT_EQ(s.focusedWindow(), other);
+  wait(200ms);
+  const Look paused = s.look("paused");
+  ASSERT_TRUE(paused.picture);
+  EXPECT_TRUE(paused.arena.paused()) << "no pause message\n"
+                                     << paused.arena.map();
+  EXPECT_TRUE(isBombTile(paused.arena.cell(bombColumn, bombRow).tile()))
+      << paused.arena.map();
+  EXPECT_TRUE(playerBackAtTheWall(paused.arena)) << paused.arena.map();
+
+  // Frozen, past the end of the fuse.
+  wait(700ms);
+  const Look still = s.glance("still-paused");
+  wait(1500ms);
+  const Look stillLater = s.look("still-paused-later");
+  ASSERT_TRUE(still.picture && stillLater.picture);
+  EXPECT_EQ(still.picture->difference(*paused.picture), 0)
+      << "the picture changed while paused";
+  EXPECT_EQ(stillLater.picture->difference(*paused.picture), 0)
+      << "the picture changed while paused\n"
+      << stillLater.arena.map();
+
+  // The focus back: the pulse goes on from the phase it stood in.
+  ASSERT_TRUE(s.focus(s.gameWindow()));
+  const double resumedAt = s.now();
+  const std::vector<Sample> resumed =
+      watch(s, 3.0, flamesAtTheBomb, "flames-after-pause");
+  ASSERT_FALSE(resumed.empty());
+  EXPECT_FALSE(resumed.front().arena.paused()) << resumed.front().arena.map();
+  const auto changed = changedCells(before, resumed.front().arena);
+  EXPECT_TRUE(changed.empty()) << listCells(changed);
+  ASSERT_TRUE(flamesAtTheBomb(resumed.back().arena))
+      << "no explosion after the pause\n"
+      << resumed.back().arena.map();
+
+  // Before and after the pause together make one whole pulse, no phase
+  // skipped or repeated: the stretch the pause cut in two counts once.
+  std::vector<Sample> all = running;
+  all.insert(all.end(), resumed.begin(), resumed.end());
+  const std::vector<Stretch> stretches = runsOf(all, bombColumn, bombRow);
+  s.log("bomb cell:" + describe(stretches));
+  s.log("paused for " + std::to_string(resumedAt - pausedAt) + " s");
+  EXPECT_TRUE(isWholePulse(phasesOf(stretches)))
+      << "not one pulse:" << describe(stretches);
+}
+
+// ------------------------------------------------------------ quitting
+
+TEST(ScenarioQuit, EscapeEndsTheGameWithStatusZero) {
+  Session s;
+  ASSERT_TRUE(startPlaying(s));
+  s.tap("Escape");
+  const auto status = s.waitGameExit(10s);
+  ASSERT_TRUE(status) << "the game did not end on Escape";
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
+      << describeStatus(*status);
+  for (const WindowInfo& w : s.topWindows()) EXPECT_NE(w.name, gameCaption);
+}
+
+TEST(ScenarioQuit, ClosingTheWindowEndsTheGameWithStatusZero) {
+  Session s;
+  ASSERT_TRUE(startPlaying(s));
+  // What a window manager sends when its close button is clicked.
+  std::string error;
+  ASSERT_TRUE(x11::sendCloseRequest(s.display(), s.gameWindow(), &error))
+      << error;
+  s.log("close request sent");
+  const auto status = s.waitGameExit(10s);
+  ASSERT_TRUE(status) << "the game did not end on the close request";
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
+      << describeStatus(*status);
+}
+
+TEST(ScenarioQuit, SigtermEndsTheGameWithStatusZero) {
+  Session s;
+  ASSERT_TRUE(startPlaying(s));
+  s.game().signal(SIGTERM);
+  s.log("SIGTERM sent");
+  const auto status = s.waitGameExit(10s);
+  ASSERT_TRUE(status) << "the game did not end on SIGTERM";
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
+      << describeStatus(*status);
+}
+
+// ------------------------------------------------------------ no sound
+
+// Libraries and threads that only a started display or input device brings
+// into the process.
+std::vector<std::string> devicesStarted(pid_t pid) {
+  const std::string proc = "/proc/" + std::to_string(pid);
+  std::stringstream maps;
+  maps << std::ifstream(proc + "/maps").rdbuf();
+  std::vector<std::string> present;
+  // The OpenGL renderer's driver, and the device library SDL loads when
+  // it starts looking for joysticks.
+  for (const char* library :
+       {"libGLX_mesa", "swrast_dri", "libEGL_mesa", "libudev"})
+    if (maps.str().find(library) != std::string::npos)
+      present.push_back(library);
+  for (const auto& task : std::filesystem::directory_iterator(proc + "/task")) {
+    std::ifstream comm(task.path() / "comm");
+    std::string name;
+    std::getline(comm, name);
+    if (name.rfind("llvmpipe", 0) == 0) present.push_back("thread " + name);
+  }
+  return present;
+}
+
+TEST(ScenarioFailure, NoSoundDeviceShowsTheBoxAndEndsWithStatusZero) {
+  Session s;
+  ASSERT_TRUE(s.startServer());
+  ASSERT_TRUE(s.startGame(false));
+
+  // The box appears, titled "Error, Quiting..".
+  std::optional<WindowInfo> box;
+  for (int i = 0; i < 200 && !box; ++i) {
+    for (const WindowInfo& w : s.topWindows())
+      if (w.name == boxCaption) box = w;
+    if (!box) wait(50ms);
+    if (!s.game().running()) break;
+  }
+  ASSERT_TRUE(box) << "no box titled " << boxCaption;
+  wait(300ms);  // drawn
+  const auto shown = s.geometry(box->id);
+  ASSERT_TRUE(shown);
+  EXPECT_TRUE(shown->viewable);
+  const Look screen = s.look("message-box");
+  ASSERT_FALSE(screen.screen.empty());
+
+  // Its text, compared with the text drawn here in the box's font.
+  const Screenshot inBox =
+      screen.screen.crop(shown->x, shown->y, shown->width, shown->height);
+  std::string error;
+  const auto expected = x11::renderBoxText(
+      s.display(), "Couldn't Set Soundcard Access Level!", &error);
+  ASSERT_TRUE(expected) << error;
+  // Light text on a dark box.
+  EXPECT_TRUE(x11::containsText(inBox, *expected, 160))
+      << "the box does not say \"Couldn't Set Soundcard Access Level!\"";
+  const auto other =
+      x11::renderBoxText(s.display(), "Couldn't Access Soundcard!", &error);
+  ASSERT_TRUE(other) << error;
+  EXPECT_FALSE(x11::containsText(inBox, *other, 160));
+
+  // The window was made first; nothing after sound was started: one window
+  // with the caption, no picture in it, no display or input device in the
+  // process.
+  int withCaption = 0;
+  unsigned long gameWindow = 0;
+  for (const WindowInfo& w : s.topWindows())
+    if (w.name == gameCaption) {
+      ++withCaption;
+      gameWindow = w.id;
+    }
+  EXPECT_EQ(withCaption, 1);
+  if (gameWindow != 0 && s.findGameWindow(2s) && s.locatePicture()) {
+    const Look inside = s.glance("game-window-behind-box");
+    EXPECT_FALSE(inside.arenaShown()) << inside.arena.map();
+  }
+  EXPECT_TRUE(s.game().running()) << "the game ended with the box up";
+  const auto started = devicesStarted(s.game().pid());
+  std::string names;
+  for (const std::string& n : started) names += " " + n;
+  EXPECT_TRUE(started.empty()) << "started after sound failed:" << names;
+
+  // Return on the box ends the program with status 0.
+  ASSERT_TRUE(s.focus(box->id));
+  s.tap("Return");
+  const auto status = s.waitGameExit(10s);
+  ASSERT_TRUE(status) << "the game did not end when the box was closed";
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
+      << describeStatus(*status);
+  for (const WindowInfo& w : s.topWindows()) EXPECT_NE(w.name, boxCaption);
+}
+
+}  // namespace
+}  // namespace e2e
