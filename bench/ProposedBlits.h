@@ -2,12 +2,15 @@
 // on the same surfaces and arenas, and checked to draw exactly the same
 // frame. What they try, one step at a time:
 //   rows:   the key and both row lengths kept in locals, a 16-pixel row (every
-//           tile and sprite) as one fixed-size vector, fixed-size copies;
+//           tile and sprite) in fixed-size steps (what the game's blits do
+//           now; kept here as the base of the next two);
 //   opaque: a keyed blit of a picture with no transparent pixel is a copy
 //           (floor, walls and pillars have none), known from one look at
 //           the picture when it is unlocked;
 //   avx2:   the same, compiled a second time for processors with AVX2 and
 //           chosen at load time.
+// (Looking at each row first and storing rows without a transparent pixel
+// as they are was tried too: the branches cost more than the blend.)
 #pragma once
 
 #include <cstdint>
