@@ -20,23 +20,19 @@ class VideoTest : public ::testing::Test {
   void SetUp() override {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     fake::reset();
-    savedWindow = {appWindow.instance, appWindow.window, appWindow.active,
-                   appWindow.quit, appWindow.lastMessage};
-    saveGraphics();
+    savedWindow = appWindow;
+    // Graphics releases its devices when destroyed, so no copy of it may
+    // exist: its plain fields are kept as bytes.
+    std::memcpy(savedGraphics, static_cast<void*>(&graphics), sizeof graphics);
     savedWindowed = windowedMode;
-    savedBlitSize = {blitSize.width, blitSize.height};
+    savedBlitSize = blitSize;
   }
 
   void TearDown() override {
-    appWindow.instance = savedWindow.instance;
-    appWindow.window = savedWindow.window;
-    appWindow.active = savedWindow.active;
-    appWindow.quit = savedWindow.quit;
-    appWindow.lastMessage = savedWindow.lastMessage;
-    restoreGraphics();
+    appWindow = savedWindow;
+    std::memcpy(static_cast<void*>(&graphics), savedGraphics, sizeof graphics);
     windowedMode = savedWindowed;
-    blitSize.width = savedBlitSize.width;
-    blitSize.height = savedBlitSize.height;
+    blitSize = savedBlitSize;
     fake::reset();
   }
 
@@ -71,53 +67,10 @@ class VideoTest : public ::testing::Test {
   }
 
  private:
-  struct WindowState {
-    platform::Handle instance, window;
-    std::int32_t active;
-    std::int16_t quit;
-    platform::MSG lastMessage;
-  };
-  struct GraphicsState {
-    platform::Handle directDraw, primarySurface, backBuffer;
-    Surface* compositionSurface;
-    std::uint8_t channelMax[3], channelDownShift[3], channelShift[3];
-    std::uint32_t redMask, greenMask, blueMask;
-    platform::Rect windowTarget;
-  };
-
-  void saveGraphics() {
-    savedGraphics.directDraw = graphics.directDraw;
-    savedGraphics.primarySurface = graphics.primarySurface;
-    savedGraphics.backBuffer = graphics.backBuffer;
-    savedGraphics.compositionSurface = graphics.compositionSurface;
-    std::memcpy(savedGraphics.channelMax, graphics.channelMax, 3);
-    std::memcpy(savedGraphics.channelDownShift, graphics.channelDownShift, 3);
-    std::memcpy(savedGraphics.channelShift, graphics.channelShift, 3);
-    savedGraphics.redMask = graphics.redMask;
-    savedGraphics.greenMask = graphics.greenMask;
-    savedGraphics.blueMask = graphics.blueMask;
-    savedGraphics.windowTarget = graphics.windowTarget;
-  }
-  void restoreGraphics() {
-    graphics.directDraw = savedGraphics.directDraw;
-    graphics.primarySurface = savedGraphics.primarySurface;
-    graphics.backBuffer = savedGraphics.backBuffer;
-    graphics.compositionSurface = savedGraphics.compositionSurface;
-    std::memcpy(graphics.channelMax, savedGraphics.channelMax, 3);
-    std::memcpy(graphics.channelDownShift, savedGraphics.channelDownShift, 3);
-    std::memcpy(graphics.channelShift, savedGraphics.channelShift, 3);
-    graphics.redMask = savedGraphics.redMask;
-    graphics.greenMask = savedGraphics.greenMask;
-    graphics.blueMask = savedGraphics.blueMask;
-    graphics.windowTarget = savedGraphics.windowTarget;
-  }
-
-  WindowState savedWindow{};
-  GraphicsState savedGraphics{};
+  AppWindow savedWindow;
+  alignas(Graphics) unsigned char savedGraphics[sizeof(Graphics)];
   std::int16_t savedWindowed = 0;
-  struct {
-    std::int32_t width, height;
-  } savedBlitSize{};
+  BlitSize savedBlitSize{};
 };
 
 // Whether this build runs windowed. The entry decides it from the build
