@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -143,6 +144,10 @@ const Failure failures[] = {
     {"NoCompositionSurface", "ddCreateOffscreenSurface 640x960",
      "No memory to create Surface!"},
 };
+
+void PrintTo(const Failure& failure, std::ostream* out) {
+  *out << failure.name;
+}
 
 class FaultStartup : public ::testing::TestWithParam<Failure> {
  protected:
