@@ -170,22 +170,39 @@ game_pid=""
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # --- Frame intervals: 1,000 intervals from the 101st present on. ----------
-awk '$1 == "present" { print $3 }' "$out/presents.log" |
-  awk -v first=101 -v count=1000 'NR >= first && NR <= first + count' \
-    >"$out/present-times.txt"
-awk 'NR > 1 { printf "%d %.4f %.4f\n", NR - 1, ($1 - prev) / 1e6, ($1 - start) / 1e6 - (NR - 1) * 1000 / 60 }
-     NR == 1 { start = $1 } { prev = $1 }' "$out/present-times.txt" >"$out/intervals.txt"
-[ "$(wc -l <"$out/intervals.txt")" -eq 1000 ] || {
-  echo "whole-program: fewer than 1,100 frames were presented" >&2; exit 1; }
-read -r mean sd slope drift < <(awk '
-  { s += $2; ss += $2 * $2; i = $1; t = $3 + i * 1000 / 60
-    si += i; st += t; sii += i * i; sit += i * t; last = $3 }
-  END { n = NR; mean = s / n
-    printf "%.4f %.4f %.5f %.3f\n", mean, sqrt(ss / n - mean * mean),
-      (n * sit - si * st) / (n * sii - si * si), last }' "$out/intervals.txt")
-read -r p99 lo hi late < <(awk '{ print $2 }' "$out/intervals.txt" | sort -n | awk '
-  { v[NR] = $1; if ($1 > 18) ++late }
-  END { printf "%.3f %.3f %.3f %d\n", v[int(0.99 * NR + 0.5)], v[1], v[NR], late + 0 }')
+# Each present is timed when SDL_RenderPresent returns (the frame handed to
+# the X server; the main figures and the plot) and when it is called (the
+# game's pacing alone, without the renderer's own time).
+# intervals FIELD FILE: frame number, interval (ms), present minus the 60 Hz
+# schedule started by the first of them (ms).
+intervals() {
+  awk -v field="$1" '$1 == "present" { print $field }' "$out/presents.log" |
+    awk 'NR >= 101 && NR <= 1101' |
+    awk 'NR > 1 { printf "%d %.4f %.4f\n", NR - 1, ($1 - prev) / 1e6, ($1 - start) / 1e6 - (NR - 1) * 1000 / 60 }
+         NR == 1 { start = $1 } { prev = $1 }' >"$2"
+  [ "$(wc -l <"$2")" -eq 1000 ] || {
+    echo "whole-program: fewer than 1,100 frames were presented" >&2; exit 1; }
+}
+# summarise FILE: mean sd p99 min max count-over-18 drift-at-the-end fitted-period
+summarise() {
+  local moments order
+  moments=$(awk '
+    { s += $2; ss += $2 * $2; i = $1; t = $3 + i * 1000 / 60
+      si += i; st += t; sii += i * i; sit += i * t; last = $3 }
+    END { n = NR; mean = s / n
+      printf "%.4f %.4f %.3f %.5f", mean, sqrt(ss / n - mean * mean), last,
+        (n * sit - si * st) / (n * sii - si * si) }' "$1")
+  order=$(awk '{ print $2 }' "$1" | sort -n | awk '
+    { v[NR] = $1; if ($1 > 18) ++late }
+    END { printf "%.3f %.3f %.3f %d", v[int(0.99 * NR + 0.5)], v[1], v[NR], late + 0 }')
+  read -r m sd_ last fit <<<"$moments"
+  read -r q lo_ hi_ late_ <<<"$order"
+  echo "$m $sd_ $q $lo_ $hi_ $late_ $last $fit"
+}
+intervals 3 "$out/intervals.txt"
+intervals 2 "$out/intervals-called.txt"
+read -r mean sd p99 lo hi late drift slope < <(summarise "$out/intervals.txt")
+read -r cmean csd cp99 clo chi clate cdrift cslope < <(summarise "$out/intervals-called.txt")
 
 # --- The plot. ---------------------------------------------------------------
 gnuplot <<EOF
@@ -230,6 +247,7 @@ launch_ratio=$(awk -v g="$game_med" -v m="$min_med" 'BEGIN { printf "%.2f", g / 
   echo "| intervals over 18 ms | $late |"
   echo "| drift after 1,000 frames (present minus 60 Hz schedule) | $drift ms |"
   echo "| period fitted over 1,000 frames | $slope ms |"
+  echo "| the same timed when present is called: mean, sd, p99, min - max, over 18 ms, drift, period | $cmean, $csd, $cp99, $clo - $chi, $clate, $cdrift, $cslope ms |"
   echo "| processor, playing (game process, all threads) | $play_ticks % of one core (schedstat $play_sched %) |"
   echo "| processor, playing (Xvfb) | $xvfb_play % |"
   echo "| processor, minimal SDL2 program presenting at 60 Hz | $minimal_ticks % of one core (schedstat $minimal_sched %) |"
