@@ -252,10 +252,23 @@ bool Session::findGameWindow(Milliseconds timeout) {
     const CommandResult r =
         runCommand({"xdotool", "search", "--pid", std::to_string(game_.pid())},
                    {{{"DISPLAY", display_}}, {}});
-    const unsigned long id = firstId(r.out);
-    if (id != 0) {
-      if (id != gameWindow_) log("game window " + hexId(id));
-      gameWindow_ = id;
+    std::vector<unsigned long> ids;
+    std::istringstream in(r.out);
+    for (unsigned long id = 0; in >> id;) ids.push_back(id);
+    // While SDL starts up an old window can linger beside the new one:
+    // the newest that is shown, else the newest.
+    unsigned long chosen = ids.empty() ? 0 : ids.back();
+    if (ids.size() > 1)
+      for (auto it = ids.rbegin(); it != ids.rend(); ++it) {
+        const auto info = geometry(*it);
+        if (info && info->viewable) {
+          chosen = *it;
+          break;
+        }
+      }
+    if (chosen != 0) {
+      if (chosen != gameWindow_) log("game window " + hexId(chosen));
+      gameWindow_ = chosen;
       return true;
     }
     if (!game_.running()) break;
@@ -286,11 +299,10 @@ bool Session::locatePicture() {
 
 bool Session::waitForFirstPicture(Milliseconds timeout, Look* first) {
   const auto deadline = Clock::now() + timeout;
-  if (gameWindow_ == 0 && !findGameWindow(timeout)) return false;
-  bool located = false;
   while (Clock::now() < deadline) {
-    if (!located) located = locatePicture();
-    if (located) {
+    // SDL may make the window anew while it starts up: look it up each
+    // time until the arena shows.
+    if (findGameWindow(Milliseconds(1000)) && locatePicture()) {
       const Look quick = glance();
       if (quick.arenaShown()) {
         log("first picture of the arena seen");

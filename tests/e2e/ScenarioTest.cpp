@@ -94,49 +94,50 @@ struct Sample {
   ArenaView arena;
 };
 
-// A key going down or up, `at` seconds after a watch begins.
-struct KeyStep {
+// Something done `at` seconds after a watch begins.
+struct Step {
   double at;
-  bool down;
-  const char* key;
+  std::function<void(Session&)> act;
 };
+
+Step press(double at, const char* key) {
+  return {at, [key](Session& s) { s.keyDown(key); }};
+}
+
+Step release(double at, const char* key) {
+  return {at, [key](Session& s) { s.keyUp(key); }};
+}
 
 // R for a moment, then Left until the player stands against the wall
 // at (56, 39), beside the bomb.
-const std::vector<KeyStep> layBombAndStepBack = {
-    {0.0, true, "r"},
-    {0.06, false, "r"},
-    {0.12, true, "Left"},
-    {0.70, false, "Left"},
+const std::vector<Step> layBombAndStepBack = {
+    press(0.0, "r"),
+    release(0.06, "r"),
+    press(0.12, "Left"),
+    release(0.70, "Left"),
 };
 
-// Glances at the top of the arena as often as it can, pressing and
-// releasing keys as `keys` says meanwhile, until `done` holds (once every
-// key step is made) or `seconds` have passed. The last glance is kept among
-// the artifacts as `label`.
+// Glances at the upper arena as often as it can, making `steps`
+// meanwhile, until `done` holds (once every step is made) or `seconds` have
+// passed. Steps left then are made at the end. The last glance is kept
+// among the artifacts as `label`.
 std::vector<Sample> watch(Session& s, double seconds,
                           const std::function<bool(const ArenaView&)>& done,
                           const std::string& label,
-                          const std::vector<KeyStep>& keys = {}) {
+                          const std::vector<Step>& steps = {}) {
   std::vector<Sample> samples;
   const double start = s.now();
   std::size_t next = 0;
   while (s.now() < start + seconds) {
-    while (next < keys.size() && s.now() >= start + keys[next].at) {
-      const KeyStep& step = keys[next++];
-      if (step.down)
-        s.keyDown(step.key);
-      else
-        s.keyUp(step.key);
-    }
-    const Look g = s.glance({}, topOfArena);
+    while (next < steps.size() && s.now() >= start + steps[next].at)
+      steps[next++].act(s);
+    const Look g = s.glance({}, upperArena);
     wait(2ms);  // leave the machine to the game for a moment
     if (!g.picture) continue;
     samples.push_back({g.time, g.arena});
-    if (next == keys.size() && done(g.arena)) break;
+    if (next == steps.size() && done(g.arena)) break;
   }
-  for (; next < keys.size(); ++next)
-    if (!keys[next].down) s.keyUp(keys[next].key);
+  for (; next < steps.size(); ++next) steps[next].act(s);
   if (!label.empty()) s.glance(label);
   s.log("watched " + std::to_string(samples.size()) + " glances" +
         (label.empty() ? "" : " until " + label));
@@ -347,6 +348,48 @@ TEST(ScenarioStart, WindowCaptionArenaStatusBarAndPlayer) {
   EXPECT_EQ(later.picture->difference(*first.picture), 0);
 }
 
+// ------------------------------------------------------------ controls
+
+TEST(ScenarioControls, RightBeatsLeftUpBeatsDownSpaceLaysNoBomb) {
+  Session s;
+  ASSERT_TRUE(startPlaying(s));
+  // Left and Right together: right wins (left would meet the wall at once).
+  s.keyDown("Left");
+  s.keyDown("Right");
+  wait(200ms);
+  // Left goes first: the moment Right is held alone changes nothing.
+  s.keyUp("Left");
+  s.keyUp("Right");
+  wait(50ms);
+  const Look both = s.look("left-and-right");
+  const PlayerView& p = both.arena.player;
+  ASSERT_TRUE(p.found) << both.arena.map();
+  EXPECT_GT(p.x, 56) << both.arena.map();
+  EXPECT_EQ(p.facing(), 33) << both.arena.map();
+
+  // Up and Down together: up wins. The wall above stops the player; it
+  // turns to face up and at most slides along the wall.
+  s.keyDown("Down");
+  s.keyDown("Up");
+  wait(200ms);
+  s.keyUp("Down");
+  s.keyUp("Up");
+  wait(50ms);
+  const Look upDown = s.look("up-and-down");
+  const PlayerView& q = upDown.arena.player;
+  ASSERT_TRUE(q.found) << upDown.arena.map();
+  EXPECT_EQ(q.facing(), 11) << upDown.arena.map();
+  EXPECT_EQ(q.y, 39) << upDown.arena.map();
+
+  // Space is not the bomb key.
+  s.tap("space");
+  wait(100ms);
+  const Look space = s.look("space");
+  const CellView& under = space.arena.cell(q.column(), q.row());
+  EXPECT_FALSE(under.couldBePiece(firstBombTile)) << space.arena.map();
+  EXPECT_EQ(space.picture->difference(*upDown.picture), 0);
+}
+
 // ------------------------------------------------------------ a bomb
 
 TEST(ScenarioBomb, WalkLayABombItPulsesExplodesAndBlocksCrumble) {
@@ -464,7 +507,7 @@ TEST(ScenarioRegenerate, EnterHeldFreezesThenANewArenaWithoutTheBomb) {
   const ArenaView old = laid.arena;
 
   s.keyDown("Return");
-  wait(100ms);
+  wait(150ms);
   const Look held1 = s.glance("enter-held");
   wait(400ms);  // three phases of the bomb's pulse
   const Look held2 = s.glance("enter-held-later");
@@ -515,30 +558,45 @@ TEST(ScenarioRegenerate, EnterHeldFreezesThenANewArenaWithoutTheBomb) {
 TEST(ScenarioPause, AnotherWindowFocusedPausesThenResumesWhereItStood) {
   Session s;
   ASSERT_TRUE(startPlaying(s));
+  // Another program's window, for taking the focus away later. It does not
+  // take the focus when it appears.
+  const unsigned long other = s.openOtherWindow();
+  ASSERT_NE(other, 0u);
+  EXPECT_TRUE(s.raise(s.gameWindow()));
   ASSERT_TRUE(walkIntoBombCell(s));
-  // The bomb, and its pulse for a while.
+
+  // The bomb, its pulse for a while, then the focus to the other window;
+  // watched without a gap, so that every phase before the pause is seen.
+  std::vector<Step> steps = layBombAndStepBack;
+  double pausedAt = 0;
+  steps.push_back({1.0, [&](Session& session) {
+                     pausedAt = session.now();
+                     session.focus(other);
+                   }});
   const std::vector<Sample> running = watch(
-      s, 1.0, [](const ArenaView&) { return false; }, "", layBombAndStepBack);
+      s, 2.0, [](const ArenaView& a) { return a.paused(); }, "", steps);
   ASSERT_FALSE(running.empty());
-  const ArenaView before = running.back().arena;
+  ASSERT_TRUE(running.back().arena.paused()) << "no pause message\n"
+                                             << running.back().arena.map();
+  const auto last =
+      std::find_if(running.rbegin(), running.rend(),
+                   [](const Sample& sample) { return !sample.arena.paused(); });
+  ASSERT_NE(last, running.rend());
+  const ArenaView before = last->arena;
   ASSERT_EQ(before.cell(bombColumn, bombRow).piece(), firstBombTile)
       << before.map();
   ASSERT_TRUE(playerBackAtTheWall(before)) << before.map();
-
-  // Another program's window takes the focus; the game's window is raised
-  // again over it so that its whole picture can be read.
-  const unsigned long other = s.openOtherWindow();
-  ASSERT_NE(other, 0u);
-  const double pausedAt = s.now();
-  ASSERT_TRUE(s.focus(other));
-  EXPECT_TRUE(s.raise(s.gameWindow()));
   EXPECT_EQ(s.focusedWindow(), other);
+  // The game's window raised over the other one, so that its whole picture
+  // can be read.
+  EXPECT_TRUE(s.raise(s.gameWindow()));
   wait(200ms);
   const Look paused = s.look("paused");
   ASSERT_TRUE(paused.picture);
   EXPECT_TRUE(paused.arena.paused()) << "no pause message\n"
                                      << paused.arena.map();
-  EXPECT_TRUE(isBombTile(paused.arena.cell(bombColumn, bombRow).tile()))
+  EXPECT_EQ(paused.arena.cell(bombColumn, bombRow).tile(),
+            running.back().arena.cell(bombColumn, bombRow).tile())
       << paused.arena.map();
   EXPECT_TRUE(playerBackAtTheWall(paused.arena)) << paused.arena.map();
 
@@ -560,9 +618,15 @@ TEST(ScenarioPause, AnotherWindowFocusedPausesThenResumesWhereItStood) {
   const std::vector<Sample> resumed =
       watch(s, 3.0, flamesAtTheBomb, "flames-after-pause");
   ASSERT_FALSE(resumed.empty());
-  EXPECT_FALSE(resumed.front().arena.paused()) << resumed.front().arena.map();
-  const auto changed = changedCells(before, resumed.front().arena);
-  EXPECT_TRUE(changed.empty()) << listCells(changed);
+  // The message goes with the next frame; the arena is as it was.
+  const auto going =
+      std::find_if(resumed.begin(), resumed.end(),
+                   [](const Sample& sample) { return !sample.arena.paused(); });
+  ASSERT_NE(going, resumed.end()) << "the pause message stayed";
+  EXPECT_LT(going->time - resumedAt, 0.5) << "the pause message stayed";
+  const auto changed = changedCells(before, going->arena);
+  EXPECT_TRUE(changed.empty()) << listCells(changed) << "\n"
+                               << going->arena.map();
   ASSERT_TRUE(flamesAtTheBomb(resumed.back().arena))
       << "no explosion after the pause\n"
       << resumed.back().arena.map();

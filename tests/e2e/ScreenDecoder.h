@@ -106,9 +106,10 @@ struct Area {
   int x = 0, y = 0, width = pictureWidth, height = pictureHeight;
 };
 constexpr Area wholePicture{};
-// The arena's top four rows: where the bomb scenarios play.
-constexpr Area topOfArena{arenaLeft, arenaTop, arenaColumns* cellSize,
-                          4 * cellSize};
+// The arena's top seven rows, and where the pause message goes: what the
+// bomb scenarios watch.
+constexpr Area upperArena{arenaLeft, arenaTop, arenaColumns* cellSize,
+                          7 * cellSize};
 
 // The picture shown with its top-left corner at (x, y) of the screenshot
 // (which may lie outside it), each of its pixels a scale by scale block
