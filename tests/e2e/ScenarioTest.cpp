@@ -430,14 +430,24 @@ TEST(ScenarioBomb, WalkLayABombItPulsesExplodesAndBlocksCrumble) {
       << "the bomb's tiles are not its pulse:" << describe(stretches);
   const double laid = phases.front().start;
   const double flames = fuse.back().time;
-  EXPECT_LT(laid - keyTime, 0.25) << "the bomb came late after R";
+  EXPECT_LT(laid - keyTime, 0.5) << "the bomb came late after R";
   const double fuseSeconds = flames - laid;
+  // 104 frames at 60 Hz are 1.73 s, a phase 0.133 s. The phases tell the
+  // frames; the time tells that the game keeps that pace. It never runs
+  // faster; a machine too busy to give the game its share can stall it now
+  // and then, which the typical (median) phase shrugs off.
+  std::vector<double> lengths;
+  for (std::size_t i = 0; i < phases.size(); ++i)
+    lengths.push_back((i + 1 < phases.size() ? phases[i + 1].start : flames) -
+                      phases[i].start);
+  std::sort(lengths.begin(), lengths.end());
+  const double typical = lengths[lengths.size() / 2];
   s.log("fuse " + std::to_string(fuseSeconds) + " s (" +
-        std::to_string(fuseSeconds * 60) + " frames at 60 Hz)");
-  // 104 frames at 60 Hz are 1.73 s. The phases tell the frames; the time
-  // only that the game runs at about that pace (a busy machine slows it).
-  EXPECT_GT(fuseSeconds, 1.55);
-  EXPECT_LT(fuseSeconds, 2.5);
+        std::to_string(fuseSeconds * 60) + " frames at 60 Hz), typical phase " +
+        std::to_string(typical) + " s");
+  EXPECT_GT(fuseSeconds, 1.65);
+  EXPECT_GT(typical, 0.11);
+  EXPECT_LT(typical, 0.16);
 
   // The cross: centre, arms stopped by the wall, the pillar and the first
   // block, which starts crumbling.
