@@ -94,43 +94,63 @@ struct Sample {
   ArenaView arena;
 };
 
-// Something done `at` seconds after a watch begins.
+// Something done `after` seconds after the step before it (or the start of
+// a watch), once the screen shows what `ready` waits for.
 struct Step {
-  double at;
+  double after;
   std::function<void(Session&)> act;
+  std::function<bool(const ArenaView&)> ready = nullptr;
 };
 
-Step press(double at, const char* key) {
-  return {at, [key](Session& s) { s.keyDown(key); }};
+Step press(double after, const char* key) {
+  return {after, [key](Session& s) { s.keyDown(key); }};
 }
 
-Step release(double at, const char* key) {
-  return {at, [key](Session& s) { s.keyUp(key); }};
+Step release(double after, const char* key,
+             std::function<bool(const ArenaView&)> ready = nullptr) {
+  return {after, [key](Session& s) { s.keyUp(key); }, std::move(ready)};
 }
 
-// R for a moment, then Left until the player stands against the wall
-// at (56, 39), beside the bomb.
+bool playerBackAtTheWall(const ArenaView& a) {
+  return a.player.found && a.player.x == 56 && a.player.y == 39;
+}
+
+bool bombInItsCell(const ArenaView& a) {
+  return isBombTile(a.cell(bombColumn, bombRow).tile());
+}
+
+// R until the bomb shows (the game reads the keys once a frame, and a busy
+// machine can make a frame late), then Left until the player stands against
+// the wall at (56, 39), beside the bomb (a late frame or two would leave
+// it short of the wall, so Left stays down until it is there). R is up before
+// the player leaves the bomb's cell: held, it would lay another bomb in the
+// next empty cell.
 const std::vector<Step> layBombAndStepBack = {
-    press(0.0, "r"),
-    release(0.06, "r"),
-    press(0.12, "Left"),
-    release(0.70, "Left"),
+    press(0, "r"),
+    release(0.06, "r", bombInItsCell),
+    press(0.03, "Left"),
+    release(0.58, "Left", playerBackAtTheWall),
 };
 
-// Glances at the upper arena as often as it can, making `steps`
-// meanwhile, until `done` holds (once every step is made) or `seconds` have
-// passed. Steps left then are made at the end. The last glance is kept
-// among the artifacts as `label`.
+// Glances at the upper arena as often as it can, making `steps` meanwhile,
+// until `done` holds (once every step is made) or `seconds` have passed.
+// Steps left then are made at the end. With a `label`, a glance at the whole
+// picture ends the samples and is kept among the artifacts.
 std::vector<Sample> watch(Session& s, double seconds,
                           const std::function<bool(const ArenaView&)>& done,
                           const std::string& label,
                           const std::vector<Step>& steps = {}) {
   std::vector<Sample> samples;
   const double start = s.now();
+  double previous = start;  // when the last step was made
   std::size_t next = 0;
   while (s.now() < start + seconds) {
-    while (next < steps.size() && s.now() >= start + steps[next].at)
+    while (next < steps.size() && s.now() >= previous + steps[next].after &&
+           (!steps[next].ready ||
+            (!samples.empty() && steps[next].ready(samples.back().arena)))) {
       steps[next++].act(s);
+      previous = s.now();
+    }
     const Look g = s.glance({}, upperArena);
     wait(2ms);  // leave the machine to the game for a moment
     if (!g.picture) continue;
@@ -138,14 +158,14 @@ std::vector<Sample> watch(Session& s, double seconds,
     if (next == steps.size() && done(g.arena)) break;
   }
   for (; next < steps.size(); ++next) steps[next].act(s);
-  if (!label.empty()) s.glance(label);
+  if (!label.empty()) {
+    // The whole picture at the end, kept: the last sample.
+    const Look g = s.glance(label);
+    if (g.picture) samples.push_back({g.time, g.arena});
+  }
   s.log("watched " + std::to_string(samples.size()) + " glances" +
         (label.empty() ? "" : " until " + label));
   return samples;
-}
-
-bool playerBackAtTheWall(const ArenaView& a) {
-  return a.player.found && a.player.x == 56 && a.player.y == 39;
 }
 
 bool flamesAtTheBomb(const ArenaView& a) {
@@ -195,11 +215,54 @@ std::vector<Stretch> phasesOf(const std::vector<Stretch>& stretches) {
   return phases;
 }
 
-bool isWholePulse(const std::vector<Stretch>& phases) {
-  if (phases.size() != std::size(pulseTiles)) return false;
-  for (std::size_t i = 0; i < phases.size(); ++i)
-    if (phases[i].tile != pulseTiles[i]) return false;
-  return true;
+// Whether the bomb's phases seen, up to `end` (the flames), are its pulse.
+// Where the screen kept up with the game, all thirteen are seen, in order:
+// 104 frames. A machine too busy to keep up can leave a phase off the
+// screen; that shows as a phase seen far longer than the typical one, and
+// then the phases seen must still come in the pulse's order and end with
+// its last. Time in [pauseFrom, pauseTo) was spent paused on purpose.
+AssertionResult isPulse(Session& s, const std::vector<Stretch>& phases,
+                        double end, double pauseFrom = 0, double pauseTo = 0) {
+  if (phases.empty()) return AssertionFailure() << "no bomb was seen";
+  std::vector<double> lengths;
+  for (std::size_t i = 0; i < phases.size(); ++i) {
+    const double from = phases[i].start;
+    const double to = i + 1 < phases.size() ? phases[i + 1].start : end;
+    const double paused =
+        std::max(0.0, std::min(to, pauseTo) - std::max(from, pauseFrom));
+    lengths.push_back(to - from - paused);
+  }
+  std::vector<double> sorted = lengths;
+  std::sort(sorted.begin(), sorted.end());
+  const double typical = sorted[sorted.size() / 2];
+  const bool keptUp = sorted.back() < 1.6 * typical;
+  std::string seen;
+  for (std::size_t i = 0; i < phases.size(); ++i) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, " %d (%.3f s)", phases[i].tile,
+                  lengths[i]);
+    seen += buffer;
+  }
+  s.log("pulse seen:" + seen + (keptUp ? "" : ", the screen fell behind"));
+  if (keptUp) {
+    if (phases.size() != std::size(pulseTiles))
+      return AssertionFailure() << phases.size() << " phases, not 13:" << seen;
+    for (std::size_t i = 0; i < phases.size(); ++i)
+      if (phases[i].tile != pulseTiles[i])
+        return AssertionFailure() << "not the pulse:" << seen;
+    return AssertionSuccess();
+  }
+  // Matched from the end, each phase seen to the latest place it can take.
+  int place = static_cast<int>(std::size(pulseTiles));
+  for (auto it = phases.rbegin(); it != phases.rend(); ++it) {
+    --place;
+    if (it == phases.rbegin() && it->tile != pulseTiles[place])
+      return AssertionFailure() << "the last phase is not the pulse's:" << seen;
+    while (place >= 0 && pulseTiles[place] != it->tile) --place;
+    if (place < 0)
+      return AssertionFailure() << "not in the pulse's order:" << seen;
+  }
+  return AssertionSuccess();
 }
 
 // The explosion of a power-2 bomb at (column, row) over `arena` as it stood
@@ -424,24 +487,26 @@ TEST(ScenarioBomb, WalkLayABombItPulsesExplodesAndBlocksCrumble) {
   const std::vector<Stretch> stretches = runsOf(fuse, bombColumn, bombRow);
   s.log("bomb cell:" + describe(stretches));
   const std::vector<Stretch> phases = phasesOf(stretches);
+  const double flames =
+      std::find_if(fuse.begin(), fuse.end(), [](const Sample& sample) {
+        return flamesAtTheBomb(sample.arena);
+      })->time;
   // The pulse, phase by phase, none missing or repeated: thirteen phases of
   // eight frames, 104 frames.
-  ASSERT_TRUE(isWholePulse(phases))
-      << "the bomb's tiles are not its pulse:" << describe(stretches);
+  ASSERT_TRUE(isPulse(s, phases, flames))
+      << "the bomb's tiles:" << describe(stretches);
   const double laid = phases.front().start;
-  const double flames = fuse.back().time;
   EXPECT_LT(laid - keyTime, 0.5) << "the bomb came late after R";
-  const double fuseSeconds = flames - laid;
-  // 104 frames at 60 Hz are 1.73 s, a phase 0.133 s. The phases tell the
-  // frames; the time tells that the game keeps that pace. It never runs
-  // faster; a machine too busy to give the game its share can stall it now
-  // and then, which the typical (median) phase shrugs off.
+  // At 60 frames a second 104 frames take 1.73 s, a phase 0.133 s. The
+  // game never runs faster; a machine too busy to give it its share can
+  // stall it now and then, which the typical (median) phase shrugs off.
   std::vector<double> lengths;
   for (std::size_t i = 0; i < phases.size(); ++i)
     lengths.push_back((i + 1 < phases.size() ? phases[i + 1].start : flames) -
                       phases[i].start);
   std::sort(lengths.begin(), lengths.end());
   const double typical = lengths[lengths.size() / 2];
+  const double fuseSeconds = flames - laid;
   s.log("fuse " + std::to_string(fuseSeconds) + " s (" +
         std::to_string(fuseSeconds * 60) + " frames at 60 Hz), typical phase " +
         std::to_string(typical) + " s");
@@ -450,18 +515,17 @@ TEST(ScenarioBomb, WalkLayABombItPulsesExplodesAndBlocksCrumble) {
   EXPECT_LT(typical, 0.16);
 
   // The cross: centre, arms stopped by the wall, the pillar and the first
-  // block, which starts crumbling.
+  // block, which starts crumbling; nothing else touched.
   const ArenaView& old = before.arena;
   const auto cross = expectedCross(old, bombColumn, bombRow);
   for (const auto& [at, piece] : cross)
     EXPECT_TRUE(shows(burst.cell(at.first, at.second), piece))
         << where(at.first, at.second) << " should show piece " << piece << "\n"
         << burst.map();
-  const Look crossLook = s.look("cross");
-  const auto changed = changedCells(old, crossLook.arena, cross);
+  const auto changed = changedCells(old, burst, cross);
   EXPECT_TRUE(changed.empty())
       << "cells out of reach changed:" << listCells(changed) << "\n"
-      << crossLook.arena.map();
+      << burst.map();
 
   // Flames burn out, blocks crumble through their stages and vanish.
   const std::vector<Sample> after = watch(
@@ -476,7 +540,8 @@ TEST(ScenarioBomb, WalkLayABombItPulsesExplodesAndBlocksCrumble) {
     if (piece != firstCrumbleTile) continue;
     const std::vector<Stretch> stages = runsOf(after, at.first, at.second);
     s.log("crumbling " + where(at.first, at.second) + ":" + describe(stages));
-    ASSERT_GE(stages.size(), 3u) << describe(stages);
+    // At least one stage of crumbling seen, then the empty floor.
+    ASSERT_GE(stages.size(), 2u) << describe(stages);
     EXPECT_EQ(stages.back().tile, nothing) << describe(stages);
     for (std::size_t i = 0; i + 1 < stages.size(); ++i) {
       EXPECT_GE(stages[i].tile, firstCrumbleTile) << describe(stages);
@@ -579,12 +644,12 @@ TEST(ScenarioPause, AnotherWindowFocusedPausesThenResumesWhereItStood) {
   // watched without a gap, so that every phase before the pause is seen.
   std::vector<Step> steps = layBombAndStepBack;
   double pausedAt = 0;
-  steps.push_back({1.0, [&](Session& session) {
+  steps.push_back({0.3, [&](Session& session) {
                      pausedAt = session.now();
                      session.focus(other);
                    }});
   const std::vector<Sample> running = watch(
-      s, 2.0, [](const ArenaView& a) { return a.paused(); }, "", steps);
+      s, 4.0, [](const ArenaView& a) { return a.paused(); }, "", steps);
   ASSERT_FALSE(running.empty());
   ASSERT_TRUE(running.back().arena.paused()) << "no pause message\n"
                                              << running.back().arena.map();
@@ -648,7 +713,11 @@ TEST(ScenarioPause, AnotherWindowFocusedPausesThenResumesWhereItStood) {
   const std::vector<Stretch> stretches = runsOf(all, bombColumn, bombRow);
   s.log("bomb cell:" + describe(stretches));
   s.log("paused for " + std::to_string(resumedAt - pausedAt) + " s");
-  EXPECT_TRUE(isWholePulse(phasesOf(stretches)))
+  const double flames =
+      std::find_if(resumed.begin(), resumed.end(), [](const Sample& sample) {
+        return flamesAtTheBomb(sample.arena);
+      })->time;
+  EXPECT_TRUE(isPulse(s, phasesOf(stretches), flames, pausedAt, resumedAt))
       << "not one pulse:" << describe(stretches);
 }
 
@@ -657,8 +726,11 @@ TEST(ScenarioPause, AnotherWindowFocusedPausesThenResumesWhereItStood) {
 TEST(ScenarioQuit, EscapeEndsTheGameWithStatusZero) {
   Session s;
   ASSERT_TRUE(startPlaying(s));
-  s.tap("Escape");
+  // Held until the game has gone: however late its next frame comes, it
+  // sees the key.
+  s.keyDown("Escape");
   const auto status = s.waitGameExit(10s);
+  s.keyUp("Escape");
   ASSERT_TRUE(status) << "the game did not end on Escape";
   EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
       << describeStatus(*status);
