@@ -4,8 +4,7 @@
 //
 // Where a scenario needs timing it reads the game's own clock off the
 // screen: a bomb pulses through thirteen phases of eight frames each, so
-// the phases seen tell how far its fuse has run, and their length tells how
-// long a frame lasts.
+// seeing every phase in order is seeing the 104 frames of its fuse.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -33,10 +32,8 @@ void wait(Milliseconds ms) { std::this_thread::sleep_for(ms); }
 
 // The pulse of a bomb: the tile shown in each of its thirteen phases.
 constexpr int pulseTiles[13] = {9, 10, 11, 10, 9, 10, 11, 10, 9, 10, 11, 10, 9};
-constexpr int framesPerPhase = 8;
-constexpr int fuseFrames = 104;
 
-// The start cell and the one beside it, where the bomb scenarios lay theirs.
+// The cell beside the start, where the bomb scenarios lay their bomb.
 constexpr int bombColumn = 3;
 constexpr int bombRow = 1;
 
