@@ -19,15 +19,15 @@ build: deps
 play: build
 	./build/$(PLAY_PRESET)/fusebound
 
-# Every test: the warnings-as-errors build (full screen and windowed) and
-# the sanitizer build.
+# Every test: the warnings-as-errors build (full screen and windowed), the
+# sanitizer build with the million-frame soak, and a minute of each fuzzer.
 test: deps
-	@for preset in ci ci-windowed ci-sanitize; do \
+	@for preset in ci ci-windowed ci-sanitize fuzz; do \
 	  cmake --preset $$preset >/dev/null && \
 	  cmake --build --preset $$preset -j $(JOBS) || exit 1; \
 	done
 	@status=0; \
-	for preset in ci ci-windowed ci-sanitize; do \
+	for preset in ci ci-windowed ci-sanitize fuzz; do \
 	  echo "== tests: $$preset"; \
 	  ctest --preset $$preset -j $(JOBS) || status=1; \
 	done; exit $$status

@@ -9,7 +9,7 @@
 #define FUSEBOUND_WINDOWED_MODE 0
 #endif
 
-void framePass() {
+void advanceGame() {
   Arena::update();
   if (keyBindings.regeneratePressed()) arena.generate();
   if (keyBindings.bombPressed()) {
@@ -20,10 +20,18 @@ void framePass() {
   }
   player.animateWalk();
   movePlayer();
+}
+
+void drawFrame() {
   arena.drawLayout();
   arena.drawCells();
   arena.drawStatusBar();
   player.draw();
+}
+
+void framePass() {
+  advanceGame();
+  drawFrame();
   graphics.present();
 }
 

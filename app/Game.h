@@ -12,6 +12,12 @@ extern std::int16_t windowedMode;
 // from inside.
 int winMain(platform::Handle instance);
 
-// One pass of the frame loop after the quit-flag test: advance the arena, act
-// on the controls, draw and present.
+// One pass of the frame loop after the quit-flag test: advanceGame,
+// drawFrame, then the presentation.
 void framePass();
+// The arena advances one step, then the controls are acted on: regenerate,
+// lay a bomb, walk.
+void advanceGame();
+// The four layers onto the composition surface: layout, cells, status bar,
+// player.
+void drawFrame();

@@ -308,16 +308,7 @@ const char* checkPlayer(Stats& stats) {
 
 // framePass without its drawing steps.
 void undrawnPass() {
-  Arena::update();
-  if (keyBindings.regeneratePressed()) arena.generate();
-  if (keyBindings.bombPressed()) {
-    const CellPosition at = player.cell();
-    if (Arena::grid[at.column][at.row].type == cellEmpty)
-      placeBomb(static_cast<std::int8_t>(at.column),
-                static_cast<std::int8_t>(at.row), 2);
-  }
-  player.animateWalk();
-  movePlayer();
+  advanceGame();
   graphics.present();
 }
 
