@@ -6,7 +6,7 @@
 
 namespace bench {
 
-inline constexpr int caseRepetitions = 9;
+inline constexpr int caseRepetitions = 15;
 
 // The game must have been started (startGame) first.
 void registerCases();
