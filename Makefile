@@ -35,8 +35,8 @@ test: deps
 bench: deps
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release -j $(JOBS)
-	@if [ -x build/release/bench/fusebound_bench ]; then \
-	  build/release/bench/fusebound_bench; else echo "no benchmarks yet"; fi
+	@build/release/bench/fusebound_bench
+	@bench/whole-program.sh build/release
 
 pictures: deps
 	@cmake --preset release >/dev/null
