@@ -177,6 +177,14 @@ bool waitMessage(int) {
   return !s.queue.empty();
 }
 
+bool quitPending() {
+  for (const MSG& message : fake::state().queue)
+    if (message.message == WM_CLOSE || message.message == WM_DESTROY ||
+        message.message == WM_QUIT)
+      return true;
+  return false;
+}
+
 void translateMessage(const MSG&) {}
 
 LRESULT dispatchMessage(const MSG& message) {
