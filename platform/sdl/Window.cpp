@@ -36,11 +36,9 @@ bool focusGained = false;
 
 void push(Handle window, std::uint32_t message, WPARAM wParam = 0,
           LPARAM lParam = 0) {
-  if (message == WM_PAINT) {
-    if (paintQueued) return;
-    paintQueued = true;
-  }
+  if (message == WM_PAINT && paintQueued) return;
   if (queueCount == queueSize) return;  // full: the message is lost
+  if (message == WM_PAINT) paintQueued = true;
   queue[(queueHead + queueCount) % queueSize] = {window, message, wParam,
                                                  lParam};
   ++queueCount;

@@ -564,6 +564,19 @@ void emptyTheQueue() {
   }
 }
 
+TEST(SdlQueue, ARepaintLostToAFullQueueDoesNotStopLaterOnes) {
+  emptyTheQueue();
+  for (int i = 0; i < 1000; ++i)
+    platform::postMessage(1, platform::WM_SIZE, 0, 0);
+  platform::postMessage(1, platform::WM_PAINT, 0, 0);  // no room: lost
+  platform::MSG message{};
+  while (platform::peekMessage(&message))
+    ASSERT_EQ(message.message, platform::WM_SIZE);
+  platform::postMessage(1, platform::WM_PAINT, 0, 0);
+  ASSERT_TRUE(platform::peekMessage(&message));
+  EXPECT_EQ(message.message, platform::WM_PAINT);
+}
+
 TEST(SdlQueue, ARequestToEndIsSeenWithoutBeingTaken) {
   emptyTheQueue();
   EXPECT_FALSE(platform::quitPending());
