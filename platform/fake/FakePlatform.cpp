@@ -47,7 +47,6 @@ void loseFocus() {
   s.focus = false;
   s.keyboardAcquired = false;
   post(platform::WM_KILLFOCUS);
-  s.invalid = true;
   post(platform::WM_PAINT);
 }
 
@@ -167,6 +166,9 @@ bool peekMessage(MSG* message) {
   if (s.queue.empty()) return false;
   *message = s.queue.front();
   s.queue.pop_front();
+  // Taking the repaint request makes the window invalid until it is painted,
+  // as on the real layer.
+  if (message->message == WM_PAINT) s.invalid = true;
   return true;
 }
 

@@ -121,7 +121,8 @@ TEST_F(Presentation, DoesNotReturnWhileInactiveAndShowsTheFrameOnceBack) {
   EXPECT_EQ(appWindow.active, 1);
   EXPECT_EQ(waitsAtPresent, 3);  // shown only after the focus came back
   EXPECT_EQ(fake::state().presented, 1);
-  // Meanwhile the window showed the pause message.
+  // Meanwhile the window showed the pause message, when the repaint request
+  // was taken (losing the focus alone paints nothing).
   ASSERT_EQ(fake::state().textDrawn.size(), 1u);
   EXPECT_EQ(fake::state().textDrawn[0].text, pauseMessage);
 }
