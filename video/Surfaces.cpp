@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/Game.h"
 #include "app/Globals.h"
 #include "video/Graphics.h"
 
@@ -23,7 +24,7 @@ int surfacesUsed = 0;
 
 [[noreturn]] void outOfSurfaceMemory() {
   messageBox("No memory to create Surface!", errorCaption, MB_OK);
-  std::exit(0);
+  std::exit(failedStartStatus);
 }
 
 // Eight pixels in one 128-bit register (SSE2, NEON), written with the

@@ -3,7 +3,7 @@
 // creation to the process's end, so that the failing step is the last one
 // tried, nothing after it starts, and what was started is released in
 // reverse order (input, then video, then sound); exactly one message box,
-// with its text and the caption "Error, Quiting.."; exit status 0. A
+// with its text and the caption "Error, Quiting.."; exit status 1. A
 // joystick is attached, so the input devices' release includes it.
 #include <gtest/gtest.h>
 
@@ -185,7 +185,7 @@ TEST_P(FaultStartup, EndsWithItsMessageAndReleasesWhatWasStarted) {
       madeInThisVariant = windowed ? step.inWindow : step.fullScreen;
   if (!madeInThisVariant) GTEST_SKIP() << "a step of the other variant";
 
-  EXPECT_EXIT(startFailing(f), ::testing::ExitedWithCode(0),
+  EXPECT_EXIT(startFailing(f), ::testing::ExitedWithCode(1),
               ::testing::Eq(expectedLog(f.failing, f.message)));
 }
 

@@ -264,7 +264,7 @@ TEST_F(Surfaces, ASurfaceThatCannotBeMadeEndsTheProgram) {
         graphics.createSurface(16, 24, 1, 0);
         std::exit(3);
       },
-      ExitedWithCode(0),
+      ExitedWithCode(1),
       "fake: ddCreateOffscreenSurface 16x24\n"
       "fake: messageBox No memory to create Surface!\n");
   // Running out of surface records is the same failure.
@@ -275,7 +275,7 @@ TEST_F(Surfaces, ASurfaceThatCannotBeMadeEndsTheProgram) {
         for (int i = 0; i < 1000; ++i) graphics.createSurface(1, 1, 0, 0);
         std::exit(3);
       },
-      ExitedWithCode(0),
+      ExitedWithCode(1),
       "fake: ddCreateOffscreenSurface 1x1\n"
       "fake: messageBox No memory to create Surface!\n");
 }
