@@ -488,13 +488,13 @@ void diRelease(Handle object) { fake::log(fake::on("diRelease", object)); }
 HRESULT directSoundCreate(Handle* directSound) {
   if (fake::log("directSoundCreate")) return E_FAIL;
   *directSound = fake::handles::directSound;
+  fake::state().soundOpen = true;  // the device opens with the object
   return DS_OK;
 }
 
 HRESULT dsSetCooperativeLevel(Handle, Handle, std::uint32_t level) {
   if (fake::log("dsSetCooperativeLevel " + std::to_string(level)))
     return E_FAIL;
-  fake::state().soundOpen = true;
   return DS_OK;
 }
 

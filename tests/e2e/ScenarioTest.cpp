@@ -808,14 +808,14 @@ TEST(ScenarioFailure, NoSoundDeviceShowsTheBoxAndEndsWithStatusOne) {
   const Screenshot inBox =
       screen.screen.crop(shown->x, shown->y, shown->width, shown->height);
   std::string error;
-  const auto expected = x11::renderBoxText(
-      s.display(), "Couldn't Set Soundcard Access Level!", &error);
+  const auto expected =
+      x11::renderBoxText(s.display(), "Couldn't Access Soundcard!", &error);
   ASSERT_TRUE(expected) << error;
   // Light text on a dark box.
   EXPECT_TRUE(x11::containsText(inBox, *expected, 160))
-      << "the box does not say \"Couldn't Set Soundcard Access Level!\"";
-  const auto other =
-      x11::renderBoxText(s.display(), "Couldn't Access Soundcard!", &error);
+      << "the box does not say \"Couldn't Access Soundcard!\"";
+  const auto other = x11::renderBoxText(
+      s.display(), "Couldn't Set Soundcard Access Level!", &error);
   ASSERT_TRUE(other) << error;
   EXPECT_FALSE(x11::containsText(inBox, *other, 160));
 
