@@ -7,7 +7,7 @@ PLAY_PRESET := $(if $(filter 1,$(WINDOWED)),windowed,release)
 # make install: where the game goes (DESTDIR, if set, is put before it).
 PREFIX ?= /usr/local
 
-.PHONY: all deps-play deps-package deps-test play build install uninstall deb \
+.PHONY: all deps-play deps-package deps-test deps-dev play build install uninstall deb \
   test bench pictures format clean
 
 all: build
@@ -20,6 +20,9 @@ deps-package:
 
 deps-test:
 	@tools/install-deps play package test
+
+deps-dev:
+	@tools/install-deps play test
 
 # The game alone: no tests, benchmarks or tools.
 build: deps-play
@@ -56,13 +59,13 @@ test: deps-test
 	  ctest --preset $$preset -j $(JOBS) || status=1; \
 	done; exit $$status
 
-bench: deps-test
+bench: deps-dev
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench -j $(JOBS)
 	@build/bench/bench/fusebound_bench
 	@bench/whole-program.sh build/bench
 
-pictures: deps-test
+pictures: deps-dev
 	@cmake --preset ci >/dev/null
 	@cmake --build --preset ci --target pictures
 
