@@ -35,11 +35,12 @@ play: build
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install build/$(PLAY_PRESET)
 
-# Removes what the last `make install` put down.
+# Removes what the last `make install` put down (give the same DESTDIR).
 uninstall:
 	@test -f build/$(PLAY_PRESET)/install_manifest.txt || \
 	  { echo "uninstall: nothing installed from this build"; exit 1; }
-	xargs -d '\n' rm -f < build/$(PLAY_PRESET)/install_manifest.txt
+	sed 's|^|$(DESTDIR)|' build/$(PLAY_PRESET)/install_manifest.txt | \
+	  xargs -d '\n' rm -fv
 
 # build/deb/fusebound_<version>_<arch>.deb
 deb: deps-package
