@@ -103,9 +103,9 @@ TEST(PackageScenario, InstalledGameFindsItsPicturesFromAnotherFolder) {
   const std::set<std::string> found = filesUnder(root);
   EXPECT_EQ(found, expected) << "in the package:\n" << lines(found);
   for (const char* picture : {"player.raw", "tiles.raw", "top.raw"})
-    EXPECT_EQ(readAll(root / "usr/share/games/fusebound/data" / picture),
-              readAll(fs::path(build().sourceDir) / "data" / picture))
-        << picture;
+    EXPECT_TRUE(readAll(root / "usr/share/games/fusebound/data" / picture) ==
+                readAll(fs::path(build().sourceDir) / "data" / picture))
+        << picture << " differs from data/";
 
   // The menu entry starts the installed command.
   const fs::path desktop =
