@@ -56,14 +56,9 @@ TEST(KeyTable, EvdevCodesGiveTheSameKeysAsSdlScanCodes) {
   EXPECT_EQ(dikFromEvdev(105), dikFromScancode(SDL_SCANCODE_LEFT));
   EXPECT_EQ(dikFromEvdev(106), dikFromScancode(SDL_SCANCODE_RIGHT));
   EXPECT_EQ(dikFromEvdev(108), dikFromScancode(SDL_SCANCODE_DOWN));
-  EXPECT_EQ(dikFromEvdev(72), dikFromScancode(SDL_SCANCODE_KP_8));
   EXPECT_EQ(dikFromEvdev(96), dikFromScancode(SDL_SCANCODE_KP_ENTER));
-  EXPECT_EQ(dikFromEvdev(97), dikFromScancode(SDL_SCANCODE_RCTRL));
-  EXPECT_EQ(dikFromEvdev(88), dikFromScancode(SDL_SCANCODE_F12));
-  EXPECT_EQ(dikFromEvdev(127), dikFromScancode(SDL_SCANCODE_APPLICATION));
   EXPECT_EQ(dikFromEvdev(0), 0);
   EXPECT_EQ(dikFromEvdev(84), 0);
-  EXPECT_EQ(dikFromEvdev(240), 0);
   // Each code given is one the table knows, and no two keys share one.
   std::set<int> known, given;
   for (int i = 0; i < platform::keyTableSize; ++i)

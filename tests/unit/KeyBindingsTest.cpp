@@ -172,14 +172,4 @@ TEST_F(KeyBindingsTest, AWaitingRequestToEndEndsTheWaitAndStaysQueued) {
   EXPECT_EQ(readsUntilTheWaitEnds(platform::WM_SIZE), 1000);
 }
 
-TEST_F(KeyBindingsTest, AStuckButtonThreeGivesWayToACloseRequest) {
-  fake::state().joystickScript = [](platform::DIJOYSTATE& state) {
-    const int reads = fake::state().joystickReads;
-    state.rgbButtons[2] = reads < 1000 ? 0x80 : 0;
-    if (reads == 30) fake::closeWindow();
-  };
-  EXPECT_EQ(keyBindings.regeneratePressed(), 1);
-  EXPECT_EQ(fake::state().joystickReads, 30);
-}
-
 }  // namespace
