@@ -50,5 +50,7 @@ struct InputDevices {
   void release();
 };
 
+extern InputDevices inputDevices;
+
 int joystickEnumCallback(const platform::DeviceInstance& device,
                          void* reference);

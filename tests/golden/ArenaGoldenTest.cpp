@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "app/Globals.h"
+#include "app/AppWindow.h"
 #include "app/Random.h"
 #include "arena/Arena.h"
 #include "platform/fake/FakePlatform.h"
+#include "video/Graphics.h"
 
 namespace {
 

@@ -18,9 +18,10 @@
 #include <thread>
 #include <vector>
 
+#include "app/AppWindow.h"
 #include "app/Game.h"
-#include "app/Globals.h"
 #include "platform/sdl/SdlWindow.h"
+#include "video/Graphics.h"
 
 // Last: Xlib's macros would clash with the names above.
 // clang-format off
