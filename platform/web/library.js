@@ -18,10 +18,13 @@ mergeInto(LibraryManager.library, {
     audio: null,
     dialogOpen: false,
     // What the page shows of its own running: frames shown, the time of
-    // the first, and the times of the last 4096 frames (for the figures).
+    // the first, and for the last 4096 frames the timestamp of the animation
+    // frame each was shown on and how late (ms) the game handed it over
+    // (for the figures).
     // (Typed arrays are made at run time: the library's objects are copied
     // into the script as source text.)
-    stats: {frames: 0, firstFrameAt: -1, times: null},
+    stats: {frames: 0, firstFrameAt: -1, times: null, late: null},
+    frameTime: -1,  // timestamp of the animation frame being served
 
     // Window messages, as the desktop's window would get them.
     WM_SETFOCUS: 7,
@@ -136,6 +139,7 @@ mergeInto(LibraryManager.library, {
     FB.ctx = ctx;
     FB.keys = new Uint8Array(256);
     FB.stats.times = new Float64Array(4096);
+    FB.stats.late = new Float64Array(4096);
     FB.image = ctx.createImageData(320, 240);
     FB.image32 = new Uint32Array(FB.image.data.buffer);
     FB.lut = FB.makeLut();
@@ -211,7 +215,10 @@ mergeInto(LibraryManager.library, {
   fbweb_nextAnimationFrame__deps: ['$FB'],
   fbweb_nextAnimationFrame: function() {
     return Asyncify.handleSleep(function(wakeUp) {
-      requestAnimationFrame(function(time) { wakeUp(time); });
+      requestAnimationFrame(function(time) {
+        FB.frameTime = time;
+        wakeUp(time);
+      });
     });
   },
 
@@ -222,8 +229,10 @@ mergeInto(LibraryManager.library, {
     for (var i = 0; i < 320 * 240; ++i) target[i] = lut[source[i]];
     FB.ctx.putImageData(FB.image, 0, 0);
     var stats = FB.stats, now = performance.now();
+    var slot = stats.frames % stats.times.length;
     if (stats.firstFrameAt < 0) stats.firstFrameAt = now;
-    stats.times[stats.frames % stats.times.length] = now;
+    stats.times[slot] = FB.frameTime >= 0 ? FB.frameTime : now;
+    stats.late[slot] = FB.frameTime >= 0 ? now - FB.frameTime : 0;
     ++stats.frames;
   },
 
