@@ -278,6 +278,18 @@ scenario('Enter held stands still; its release makes a new arena', async () => {
   const page = await openGame();
   await waitFrames(page, 3);
   const start = await look(page, 'before-enter');
+  // The browser's own animation frames go on while the game waits for the
+  // release: the page never freezes.
+  await page.evaluate(() => {
+    window.longestGap = 0;
+    let last = performance.now();
+    const tick = (now) => {
+      window.longestGap = Math.max(window.longestGap, now - last);
+      last = now;
+      requestAnimationFrame(tick);
+    };
+    requestAnimationFrame(tick);
+  });
   await page.keyboard.down('Enter');
   await sleep(150);
   const held = await frames(page);
@@ -287,6 +299,8 @@ scenario('Enter held stands still; its release makes a new arena', async () => {
   check(changed(start, holding).length === 0, 'the arena changed while Enter was held');
   await page.keyboard.up('Enter');
   await waitFrames(page, held + 5);
+  const gap = await page.evaluate(() => window.longestGap);
+  check(gap < 1000, `the page froze for ${Math.round(gap)} ms while Enter was held`);
   const fresh = await look(page, 'after-enter');
   check(fresh.layoutShown && fresh.statusBar, 'no arena after Enter' + mapOf(fresh));
   check(changed(start, fresh).length >= 10, 'no new arena after Enter was released' + mapOf(fresh));
@@ -336,13 +350,19 @@ let passed = 0, failed = 0;
 for (const {name, run} of scenarios) {
   if (args.only && !name.includes(args.only)) continue;
   const started = Date.now();
+  let timer;
+  const limit = new Promise((_, reject) => {
+    timer = setTimeout(() => reject(new Error('no answer within 60 s (a frozen page?)')), 60000);
+  });
   try {
-    const note = (await run()) || '';
+    const note = (await Promise.race([run(), limit])) || '';
     ++passed;
     console.log(`ok    ${name}${note} (${Date.now() - started} ms)`);
   } catch (error) {
     ++failed;
     console.log(`FAIL  ${name}: ${error.message}`);
+  } finally {
+    clearTimeout(timer);
   }
 }
 await browser.close();
