@@ -327,6 +327,49 @@ scenario('Escape ends the game; the page offers to start it again', async () => 
   await page.close();
 });
 
+scenario('a gamepad walks and lays a bomb; when it goes away it reads as at rest', async () => {
+  // No gamepad can be plugged in here: the page is handed a made-up one in
+  // the second slot of the Gamepad API, as a browser lists a pad it knows.
+  const page = await openGame(() => {
+    const buttons = Array.from({length: 16}, () => ({pressed: false, value: 0}));
+    window.pad = {connected: true, axes: [0, 0, 0, 0], buttons};
+    window.padPlugged = true;
+    navigator.getGamepads = () => [null, window.padPlugged ? window.pad : null, null, null];
+  });
+  await waitFrames(page, 3);
+  const start = await look(page, 'pad-start');
+  const stick = (x) => page.evaluate((x) => { window.pad.axes[0] = x; }, x);
+  await stick(1);
+  await sleep(250);
+  await stick(0);
+  await sleep(100);
+  const walked = await look(page, 'pad-walked');
+  check(walked.player.found && walked.player.x > start.player.x,
+        `the stick did not walk the player right: ${JSON.stringify(walked.player)}`);
+  // Half way is inside the dead zone (12 of 24, the zone ends at 20).
+  await stick(0.5);
+  await sleep(250);
+  const half = await look(page, 'pad-half');
+  check(half.player.x === walked.player.x, 'half a push walked the player');
+  await stick(0);
+  // Button 2 lays a bomb; then walk off it to see it.
+  const column = walked.player.column, row = walked.player.row;
+  await page.evaluate(() => { window.pad.buttons[1].pressed = true; });
+  await sleep(100);
+  await page.evaluate(() => { window.pad.buttons[1].pressed = false; });
+  await walkTo(page, column === 2 ? 3 : 2, 'pad-off-the-bomb');
+  const laid = await look(page, 'pad-bomb');
+  check(laid.cell(column, row) === 9, `no bomb at (${column},${row})` + mapOf(laid));
+  // Unplugged while pushed left: the player stands still.
+  await stick(-1);
+  await page.evaluate(() => { window.padPlugged = false; });
+  const before = await look(page, 'pad-gone');
+  await sleep(300);
+  const after = await look(page, 'pad-gone-later');
+  check(after.player.x === before.player.x, 'a gamepad that went away still walks the player');
+  await page.close();
+});
+
 scenario('no Web Audio: "Couldn\'t Access Soundcard!", then the game ends', async () => {
   const page = await openGame(() => {
     delete window.AudioContext;
