@@ -1,29 +1,59 @@
 # Quick start: `make play` to play, `make test` to run every test.
-# Both install the Debian packages that are missing first (tools/install-deps).
+# Each target installs the Debian packages it needs first (tools/install-deps).
 
 JOBS ?= $(shell nproc)
 WINDOWED ?= 0
 PLAY_PRESET := $(if $(filter 1,$(WINDOWED)),windowed,release)
+# make install: where the game goes (DESTDIR, if set, is put before it).
+PREFIX ?= /usr/local
 
-.PHONY: all deps play build test test-unit bench pictures format clean web web-play web-test browser-deps
+.PHONY: all deps-play deps-package deps-test deps-dev deps-web play build install uninstall deb \
+  test bench pictures format clean web web-play web-test browser-deps
 
 all: build
 
-deps:
-	@tools/install-deps
+deps-play:
+	@tools/install-deps play
 
-build: deps
-	@cmake --preset $(PLAY_PRESET) >/dev/null
+deps-package:
+	@tools/install-deps play package
+
+deps-test:
+	@tools/install-deps play package test web
+
+deps-dev:
+	@tools/install-deps play test
+
+deps-web:
+	@tools/install-deps play web
+
+# The game alone: no tests, benchmarks or tools.
+build: deps-play
+	@cmake --preset $(PLAY_PRESET) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
 	@cmake --build --preset $(PLAY_PRESET) -j $(JOBS)
 
 play: build
 	./build/$(PLAY_PRESET)/fusebound
 
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install build/$(PLAY_PRESET)
+
+# Removes what the last `make install` put down (give the same DESTDIR).
+uninstall:
+	@test -f build/$(PLAY_PRESET)/install_manifest.txt || \
+	  { echo "uninstall: nothing installed from this build"; exit 1; }
+	sed 's|^|$(DESTDIR)|' build/$(PLAY_PRESET)/install_manifest.txt | \
+	  xargs -d '\n' rm -fv
+
+# build/deb/fusebound_<version>_<arch>.deb
+deb: deps-package
+	@JOBS=$(JOBS) tools/build-deb build/deb
+
 # The game in the browser: build/web is a static folder (index.html, the
 # script, the WebAssembly module and the packed pictures) any web server can
 # serve. Emscripten's optimiser needs Node's acorn module from Debian.
 WEB_PORT ?= 8000
-web: deps
+web: deps-web
 	@NODE_PATH=/usr/share/nodejs cmake --preset web >/dev/null
 	@NODE_PATH=/usr/share/nodejs cmake --build --preset web -j $(JOBS)
 
@@ -36,15 +66,16 @@ browser-deps:
 	@cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null
 
 # Only the browser side: its native checks and the game in headless Chromium.
-web-test: web browser-deps
+web-test: web browser-deps deps-dev
 	@cmake --preset ci >/dev/null
 	@cmake --build --preset ci -j $(JOBS) --target web_unit_tests web_decode
 	@ctest --preset ci -R '^web\.'
 
-# Every test: the warnings-as-errors build (full screen and windowed), the
-# sanitizer build with the million-frame soak, and a minute of each fuzzer;
-# the ci build also runs the game in headless Chromium (the web build).
-test: deps web browser-deps
+# Every test: the warnings-as-errors build (full screen and windowed, the
+# first also building and checking the Debian package and playing the
+# browser build in headless Chromium), the sanitizer build with the
+# million-frame soak, and a minute of each fuzzer.
+test: deps-test web browser-deps
 	@for preset in ci ci-windowed ci-sanitize fuzz; do \
 	  cmake --preset $$preset >/dev/null && \
 	  cmake --build --preset $$preset -j $(JOBS) || exit 1; \
@@ -55,15 +86,15 @@ test: deps web browser-deps
 	  ctest --preset $$preset -j $(JOBS) || status=1; \
 	done; exit $$status
 
-bench: deps
-	@cmake --preset release >/dev/null
-	@cmake --build --preset release -j $(JOBS)
-	@build/release/bench/fusebound_bench
-	@bench/whole-program.sh build/release
+bench: deps-dev
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench -j $(JOBS)
+	@build/bench/bench/fusebound_bench
+	@bench/whole-program.sh build/bench
 
-pictures: deps
-	@cmake --preset release >/dev/null
-	@cmake --build --preset release --target pictures
+pictures: deps-dev
+	@cmake --preset ci >/dev/null
+	@cmake --build --preset ci --target pictures
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
