@@ -23,6 +23,9 @@ void fbweb_showCursor(int show);
 int fbweb_takeMessage(std::uint32_t* message, std::int32_t* wParam,
                       std::int32_t* lParam);
 int fbweb_messagesWaiting();
+// 1 when a request to end the program (WM_DESTROY, WM_CLOSE, WM_QUIT) is
+// waiting in the queue.
+int fbweb_quitPending();
 void fbweb_postMessage(std::uint32_t message, std::int32_t wParam,
                        std::int32_t lParam);
 // Waits until a message is waiting or `timeoutMs` have passed. 1 when one is.

@@ -83,6 +83,10 @@ bool waitMessage(int timeoutMs) {
   return fbweb_waitMessage(timeoutMs < 0 ? 0 : timeoutMs) != 0;
 }
 
+// A page has no close request or termination signal of its own: only what
+// the game itself posted can be waiting.
+bool quitPending() { return fbweb_quitPending() != 0; }
+
 void translateMessage(const MSG&) {}
 
 LRESULT dispatchMessage(const MSG& message) {

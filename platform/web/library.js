@@ -194,6 +194,14 @@ mergeInto(LibraryManager.library, {
     return 1;
   },
 
+  fbweb_quitPending__deps: ['$FB'],
+  fbweb_quitPending: function() {
+    // WM_DESTROY, WM_CLOSE, WM_QUIT
+    return FB.queue.some(function(m) {
+      return m[0] === 2 || m[0] === 0x10 || m[0] === 0x12;
+    }) ? 1 : 0;
+  },
+
   fbweb_messagesWaiting__deps: ['$FB'],
   fbweb_messagesWaiting: function() { return FB.queue.length; },
 
