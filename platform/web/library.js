@@ -23,7 +23,8 @@ mergeInto(LibraryManager.library, {
     // (for the figures).
     // (Typed arrays are made at run time: the library's objects are copied
     // into the script as source text.)
-    stats: {frames: 0, firstFrameAt: -1, times: null, late: null},
+    stats: {frames: 0, openedAt: -1, focusedAt: -1, firstFrameAt: -1, times: null,
+            late: null},
     frameTime: -1,  // timestamp of the animation frame being served
 
     // Window messages, as the desktop's window would get them.
@@ -69,6 +70,7 @@ mergeInto(LibraryManager.library, {
           document.activeElement === FB.canvas && document.hasFocus();
       if (now === FB.focused) return;
       FB.focused = now;
+      if (now && FB.stats.focusedAt < 0) FB.stats.focusedAt = performance.now();
       if (now) {
         FB.push(FB.WM_SETFOCUS, 0, 0);
       } else {
@@ -135,6 +137,7 @@ mergeInto(LibraryManager.library, {
     canvas.height = 240;
     canvas.tabIndex = 0;
     ctx.imageSmoothingEnabled = false;
+    FB.stats.openedAt = performance.now();
     FB.canvas = canvas;
     FB.ctx = ctx;
     FB.keys = new Uint8Array(256);
