@@ -4,8 +4,8 @@
 // factor). It shows one flat picture and waits to be closed (Escape, or
 // SIGTERM). With --60hz it uploads and shows the picture 60 times a second
 // instead, as the game does, to measure what presentation alone costs: each
-// pass takes the waiting events, waits for the next 60 Hz deadline and shows
-// the picture, as the game's display layer does. A key going down or the
+// pass takes the waiting events, shows the picture and waits for the next
+// 60 Hz deadline, as the game's display layer does. A key going down or the
 // focus moving away changes the picture's colour, for the shortest delay from
 // a key to the screen that this shape allows. With --windowed the window is
 // 320 by 240 and the picture is shown 1:1, as in the game's windowed variant.
@@ -60,8 +60,16 @@ int main(int argc, char** argv) {
 
   SDL_Event event;
   if (everyFrame) {
-    timespec next{};
-    clock_gettime(CLOCK_MONOTONIC, &next);
+    // The 60 Hz clock of absolute deadlines the game's display layer keeps:
+    // show at once, then wait until the next frame is due; more than three
+    // periods late, start a fresh schedule.
+    constexpr std::int64_t second = 1'000'000'000, period = second / 60;
+    const auto now = [] {
+      timespec t{};
+      clock_gettime(CLOCK_MONOTONIC, &t);
+      return static_cast<std::int64_t>(t.tv_sec) * second + t.tv_nsec;
+    };
+    std::int64_t due = now();
     for (;;) {
       while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT ||
@@ -72,11 +80,13 @@ int main(int argc, char** argv) {
              event.window.event == SDL_WINDOWEVENT_FOCUS_LOST))
           paint(picture[0] == 0x4A69 ? 0x8C51 : 0x4A69);  // grey and lighter
       }
-      next.tv_nsec += 16'666'667;
-      if (next.tv_nsec >= 1'000'000'000)
-        next.tv_nsec -= 1'000'000'000, ++next.tv_sec;
-      clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
       show();
+      const std::int64_t shown = now();
+      if (shown - due > 3 * period) due = shown;
+      due += period;
+      const timespec until{static_cast<time_t>(due / second),
+                           static_cast<long>(due % second)};
+      clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
     }
   }
   while (SDL_WaitEvent(&event)) {

@@ -144,7 +144,7 @@ for f in "$out"/game-*-*.txt "$out"/minimal-*-*.txt; do
   series "$f" >"${f%.txt}.cdf"
 done
 gnuplot <<EOF
-set terminal png size 960,900 font ",10"
+set terminal pngcairo size 960,900 font ",10"
 set output "$plot"
 set multiplot layout 3,1 title "Key to screen under Xvfb, $presses presses each ($(date -u +%Y-%m-%d))"
 set grid
@@ -153,7 +153,7 @@ set yrange [0:1]
 set ylabel "share of presses seen"
 set key bottom right
 set arrow 1 from 50,0 to 50,1 nohead lw 2 dt 3 lc rgb "#2a9d3a"
-set label 1 "three frames" at 50.5,0.1 textcolor rgb "#2a9d3a"
+set label 1 "three frames" at 50.5,0.5 textcolor rgb "#2a9d3a"
 do for [c in "arrow bomb focus"] {
   set title (c eq "arrow" ? "arrow key: the player turns or moves" : c eq "bomb" ? "R: the bomb appears" : "focus leaves: the pause message appears")
   if (c eq "focus") { set xlabel "milliseconds after the key went down (the focus left)" }
