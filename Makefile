@@ -32,11 +32,16 @@ test: deps
 	  ctest --preset $$preset -j $(JOBS) || status=1; \
 	done; exit $$status
 
+# The benchmarks, the whole-program figures and key-to-screen latency (the
+# last also on the windowed variant).
 bench: deps
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release -j $(JOBS)
+	@cmake --preset windowed >/dev/null
+	@cmake --build --preset windowed --target fusebound -j $(JOBS)
 	@build/release/bench/fusebound_bench
 	@bench/whole-program.sh build/release
+	@bench/latency.sh build/release build/windowed
 
 pictures: deps
 	@cmake --preset release >/dev/null
