@@ -1,27 +1,55 @@
 # Quick start: `make play` to play, `make test` to run every test.
-# Both install the Debian packages that are missing first (tools/install-deps).
+# Each target installs the Debian packages it needs first (tools/install-deps).
 
 JOBS ?= $(shell nproc)
 WINDOWED ?= 0
 PLAY_PRESET := $(if $(filter 1,$(WINDOWED)),windowed,release)
+# make install: where the game goes (DESTDIR, if set, is put before it).
+PREFIX ?= /usr/local
 
-.PHONY: all deps play build test test-unit bench pictures format clean
+.PHONY: all deps-play deps-package deps-test deps-dev play build install uninstall deb \
+  test bench pictures format clean
 
 all: build
 
-deps:
-	@tools/install-deps
+deps-play:
+	@tools/install-deps play
 
-build: deps
-	@cmake --preset $(PLAY_PRESET) >/dev/null
+deps-package:
+	@tools/install-deps play package
+
+deps-test:
+	@tools/install-deps play package test
+
+deps-dev:
+	@tools/install-deps play test
+
+# The game alone: no tests, benchmarks or tools.
+build: deps-play
+	@cmake --preset $(PLAY_PRESET) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
 	@cmake --build --preset $(PLAY_PRESET) -j $(JOBS)
 
 play: build
 	./build/$(PLAY_PRESET)/fusebound
 
-# Every test: the warnings-as-errors build (full screen and windowed), the
-# sanitizer build with the million-frame soak, and a minute of each fuzzer.
-test: deps
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install build/$(PLAY_PRESET)
+
+# Removes what the last `make install` put down (give the same DESTDIR).
+uninstall:
+	@test -f build/$(PLAY_PRESET)/install_manifest.txt || \
+	  { echo "uninstall: nothing installed from this build"; exit 1; }
+	sed 's|^|$(DESTDIR)|' build/$(PLAY_PRESET)/install_manifest.txt | \
+	  xargs -d '\n' rm -fv
+
+# build/deb/fusebound_<version>_<arch>.deb
+deb: deps-package
+	@JOBS=$(JOBS) tools/build-deb build/deb
+
+# Every test: the warnings-as-errors build (full screen and windowed, the
+# first also building and checking the Debian package), the sanitizer build
+# with the million-frame soak, and a minute of each fuzzer.
+test: deps-test
 	@for preset in ci ci-windowed ci-sanitize fuzz; do \
 	  cmake --preset $$preset >/dev/null && \
 	  cmake --build --preset $$preset -j $(JOBS) || exit 1; \
@@ -33,19 +61,19 @@ test: deps
 	done; exit $$status
 
 # The benchmarks, the whole-program figures and key-to-screen latency (the
-# last also on the windowed variant).
-bench: deps
-	@cmake --preset release >/dev/null
-	@cmake --build --preset release -j $(JOBS)
+# last also on the windowed variant of the game).
+bench: deps-dev
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench -j $(JOBS)
 	@cmake --preset windowed >/dev/null
-	@cmake --build --preset windowed --target fusebound -j $(JOBS)
-	@build/release/bench/fusebound_bench
-	@bench/whole-program.sh build/release
-	@bench/latency.sh build/release build/windowed
+	@cmake --build --preset windowed -j $(JOBS)
+	@build/bench/bench/fusebound_bench
+	@bench/whole-program.sh build/bench
+	@bench/latency.sh build/bench build/windowed
 
-pictures: deps
-	@cmake --preset release >/dev/null
-	@cmake --build --preset release --target pictures
+pictures: deps-dev
+	@cmake --preset ci >/dev/null
+	@cmake --build --preset ci --target pictures
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

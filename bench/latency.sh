@@ -12,7 +12,7 @@
 #
 #   bench/latency.sh [BUILD_DIR [WINDOWED_BUILD_DIR [OUT_DIR [PLOT_PNG]]]]
 #
-# BUILD_DIR (default build/release) holds the full-screen game and the bench
+# BUILD_DIR (default build/bench, the bench preset) holds the full-screen game and the bench
 # tools, WINDOWED_BUILD_DIR (default build/windowed) the windowed game.
 # Results go to OUT_DIR (default BUILD_DIR/bench/latency): one file of
 # latencies per program, mode and case, summary.md, and the plot (PLOT_PNG,
@@ -21,7 +21,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$root/build/release}" && pwd)
+build=$(cd "${1:-$root/build/bench}" && pwd)
 windowed_build=$(cd "${2:-$root/build/windowed}" && pwd)
 out=${3:-$build/bench/latency}
 mkdir -p "$out"

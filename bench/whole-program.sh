@@ -14,7 +14,7 @@
 #
 #   bench/whole-program.sh [BUILD_DIR [OUT_DIR [PLOT_PNG]]]
 #
-# BUILD_DIR defaults to build/release (configured with the release preset);
+# BUILD_DIR defaults to build/bench (configured with the bench preset);
 # results go to OUT_DIR (default BUILD_DIR/bench/whole-program): summary.md,
 # intervals.txt, presents.log, and the plot (PLOT_PNG, default
 # OUT_DIR/frame-intervals.png). RUNS (default 10) sets how many launches of
@@ -22,7 +22,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$root/build/release}" && pwd)
+build=$(cd "${1:-$root/build/bench}" && pwd)
 out=${2:-$build/bench/whole-program}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)

@@ -198,7 +198,8 @@ bool Session::startServer() {
 
 // ------------------------------------------------------------ the game
 
-bool Session::startGame(bool dummyAudio) {
+bool Session::startGame(bool dummyAudio, const std::string& program,
+                        const std::string& workDir) {
   Environment env;
   env.set.push_back({"DISPLAY", display_});
   env.unset = {"WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "AUDIODEV"};
@@ -220,11 +221,13 @@ bool Session::startGame(bool dummyAudio) {
   }
   start_ = seconds();
   logLines_.push_back("---- game started (times from here)");
-  if (!game_.start({build().gameBinary}, env, build().sourceDir,
-                   artifactDir_ + "/game.log")) {
-    log("cannot start " + build().gameBinary);
+  const std::string& binary = program.empty() ? build().gameBinary : program;
+  const std::string& folder = workDir.empty() ? build().sourceDir : workDir;
+  if (!game_.start({binary}, env, folder, artifactDir_ + "/game.log")) {
+    log("cannot start " + binary);
     return false;
   }
+  if (!program.empty()) log("started " + binary + " in " + folder);
   log("game pid " + std::to_string(game_.pid()) +
       (dummyAudio ? ", dummy audio" : ", no audio device"));
   return true;

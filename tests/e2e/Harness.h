@@ -70,8 +70,10 @@ class Session {
   // ---- the game
   // Starts the game from the repository root. With `dummyAudio` SDL's dummy
   // audio driver stands in for a sound card; without it no audio device or
-  // server is reachable.
-  bool startGame(bool dummyAudio = true);
+  // server is reachable. `program` and `workDir`, when given, start another
+  // build of the game (an installed one) in another folder.
+  bool startGame(bool dummyAudio = true, const std::string& program = {},
+                 const std::string& workDir = {});
   // Ends the game (SIGTERM, then SIGKILL) and forgets its window, so that
   // it can be started again on the same server.
   void stopGame();

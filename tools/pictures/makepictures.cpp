@@ -2,11 +2,12 @@
 // and data/top.raw from the text pixel maps in assets/, and writes
 // docs/pictures-preview.png (every picture, enlarged and labelled) and
 // docs/pictures-scene.png (a mock arena as the game shows it, enlarged 3
-// times).
+// times), and the icons in dist/icons/.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 
+#include "Icon.h"
 #include "Pictures.h"
 #include "Preview.h"
 
@@ -30,6 +31,11 @@ int main(int argc, char** argv) {
                        pictures::previewSheet(set));
     pictures::writePng(root / "docs/pictures-scene.png",
                        pictures::enlarge(pictures::arenaScene(set), 3));
+    for (int size : pictures::iconSizes) {
+      const std::filesystem::path icon = root / pictures::iconPath(size);
+      std::filesystem::create_directories(icon.parent_path());
+      pictures::writeRgbaPng(icon, pictures::iconImage(set, size));
+    }
   } catch (const std::exception& error) {
     std::fprintf(stderr, "makepictures: %s\n", error.what());
     return 1;
