@@ -38,9 +38,9 @@ void framePass() {
 int winMain(platform::Handle instance) {
   windowedMode = FUSEBOUND_WINDOWED_MODE;
   appWindow.create(instance);
-  if (!soundSystem.init()) std::exit(0);
-  if (!inputDevices.init()) std::exit(0);
-  if (!graphics.init()) std::exit(0);
+  if (!soundSystem.init()) std::exit(failedStartStatus);
+  if (!inputDevices.init()) std::exit(failedStartStatus);
+  if (!graphics.init()) std::exit(failedStartStatus);
   runtime::srand(platform::getTickCount());
   player.loadFrames();
   arena.tileSet.load();

@@ -7,9 +7,13 @@
 // was configured with.
 extern std::int16_t windowedMode;
 
+// The exit status of a failed start-up, so that whatever started the game can
+// tell it from a game the player ended.
+inline constexpr int failedStartStatus = 1;
+
 // Runs the game; returns the exit status (the wParam of the last message
-// taken off the queue). A failed start-up ends the process with status 0
-// from inside.
+// taken off the queue). A failed start-up ends the process from inside, with
+// failedStartStatus, after its message box and the release of what exists.
 int winMain(platform::Handle instance);
 
 // One pass of the frame loop after the quit-flag test: advanceGame,

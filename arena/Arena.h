@@ -13,6 +13,18 @@ inline constexpr int arenaLeft = 24;  // pixel position of cell (0, 0)
 inline constexpr int arenaTop = 32;
 inline constexpr int cellSize = 16;
 
+struct CellPosition {
+  std::int32_t column;
+  std::int32_t row;
+};
+
+// The cell that holds pixel (x, y) of the frame. The division keeps the
+// integer part, so a pixel up to one cell left of or above the arena still
+// counts as column or row 0.
+constexpr CellPosition cellAt(std::int32_t x, std::int32_t y) {
+  return {(x - arenaLeft) / cellSize, (y - arenaTop) / cellSize};
+}
+
 // Cell type codes.
 enum CellType : std::int8_t {
   cellEmpty = 0,
@@ -27,6 +39,12 @@ enum CellType : std::int8_t {
   flameVertical = 32,
   flameBottomEnd = 36,
 };
+
+// Ranges of cell types as the player meets them: 1 to 8 stand in its way
+// (blocks and crumbling blocks), 9 to 11 are bombs; empty cells and every
+// flame are open.
+constexpr bool isSolidType(std::int8_t type) { return type >= 1 && type <= 8; }
+constexpr bool isBombType(std::int8_t type) { return type >= 9 && type <= 11; }
 
 // Layout values.
 enum LayoutValue : std::int8_t {

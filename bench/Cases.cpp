@@ -6,14 +6,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "app/Globals.h"
-#include "bench/ProposedBlits.h"
 #include "bench/Scenes.h"
 #include "bench/SdlFrame.h"
 
@@ -88,51 +84,6 @@ void sdlFrameCase(benchmark::State& state, SceneId id, bool rle) {
   countFrame(state, s);
 }
 
-void proposedFrameCase(benchmark::State& state, SceneId id, Kernel k) {
-  const Scene& s = scene(id);
-  for (auto _ : state) {
-    loadGrid(s);
-    Arena::update();
-    drawLayers(k);
-    keepComposition();
-  }
-  countFrame(state, s);
-}
-
-// The candidates must draw exactly what the game draws, over whatever the
-// composition surface held before.
-void checkCandidates() {
-  Surface* c = graphics.compositionSurface;
-  const auto paintBackground = [c] {
-    for (int y = 0; y < frameHeight; ++y)
-      for (int x = 0; x < frameWidth; ++x)
-        c->pixels[y * c->width + x] =
-            static_cast<std::uint16_t>(x * 7 + y * 331);
-  };
-  std::vector<std::uint16_t> expected(frameWidth * frameHeight);
-  for (int i = 0; i < sceneCount; ++i) {
-    loadGrid(scene(static_cast<SceneId>(i)));
-    paintBackground();
-    drawGameLayers();
-    for (int y = 0; y < frameHeight; ++y)
-      std::memcpy(&expected[y * frameWidth], c->pixels + y * c->width,
-                  frameWidth * 2);
-    for (int k = 0; k < kernelCount; ++k) {
-      paintBackground();
-      drawLayers(static_cast<Kernel>(k));
-      for (int y = 0; y < frameHeight; ++y)
-        if (std::memcmp(&expected[y * frameWidth], c->pixels + y * c->width,
-                        frameWidth * 2) != 0) {
-          std::fprintf(stderr, "bench: kernel %s draws %s differently\n",
-                       kernelName(static_cast<Kernel>(k)),
-                       scene(static_cast<SceneId>(i)).name);
-          std::exit(1);
-        }
-    }
-  }
-  loadGrid(scene(sceneTypical));
-}
-
 // The same number of bytes in one memcpy, from one buffer to another of
 // about the frame's footprint: the least a frame can cost.
 alignas(64) char floorSource[256 * 1024];
@@ -167,18 +118,6 @@ void blitCase(benchmark::State& state, int width, int height, int x, int y,
   state.SetBytesProcessed(state.iterations() * width * height * 2);
 }
 
-void proposedBlitCase(benchmark::State& state, Kernel k, int width, int height,
-                      int x, int y, const Picture* source, bool keyed) {
-  for (auto _ : state) {
-    if (keyed)
-      bench::blitKeyed(k, width, height, x, y, source);
-    else
-      bench::blitOpaque(k, width, height, x, y, source);
-    keepComposition();
-  }
-  state.SetBytesProcessed(state.iterations() * width * height * 2);
-}
-
 void sdlBlitCase(benchmark::State& state, SDL_Surface* source,
                  SDL_Surface* target, int x, int y) {
   for (auto _ : state) {
@@ -206,8 +145,6 @@ const char* sceneName(int id) { return scene(static_cast<SceneId>(id)).name; }
 void registerCases() {
   sdlPlain = makeSdlPictures(false);
   sdlRle = makeSdlPictures(true);
-  notePictures();
-  checkCandidates();
 
   for (int i = 0; i < sceneCount; ++i) {
     const auto id = static_cast<SceneId>(i);
@@ -219,13 +156,6 @@ void registerCases() {
         [id](benchmark::State& s) { sdlFrameCase(s, id, true); });
     add("frame/memcpy/" + n,
         [id](benchmark::State& s) { memcpyFloorCase(s, id); });
-    for (int k = 0; k < kernelCount; ++k) {
-      const auto kernel = static_cast<Kernel>(k);
-      add(std::string("frame/") + kernelName(kernel) + "/" + n,
-          [id, kernel](benchmark::State& s) {
-            proposedFrameCase(s, id, kernel);
-          });
-    }
     add("update/game/" + n,
         [id](benchmark::State& s) { gameUpdateCase(s, id); });
     add("draw/game/" + n, [id](benchmark::State& s) { gameDrawCase(s, id); });
@@ -261,28 +191,6 @@ void registerCases() {
     });
     add("blit/" + v + "/sprite 16x24", [=, &p](benchmark::State& s) {
       sdlBlitCase(s, p.frames[0], target, tileX, tileY);
-    });
-  }
-  for (int k = 0; k < kernelCount; ++k) {
-    const auto kernel = static_cast<Kernel>(k);
-    const std::string v = kernelName(kernel);
-    const Picture* floorTile = tilePicture(0);
-    add("blit/" + v + "/keyed 16x16", [=](benchmark::State& s) {
-      proposedBlitCase(s, kernel, 16, 16, tileX, tileY, tilePicture(blockTile),
-                       true);
-    });
-    add("blit/" + v + "/keyed floor 16x16", [=](benchmark::State& s) {
-      proposedBlitCase(s, kernel, 16, 16, tileX, tileY, floorTile, true);
-    });
-    add("blit/" + v + "/opaque 16x16", [=](benchmark::State& s) {
-      proposedBlitCase(s, kernel, 16, 16, tileX, tileY, tilePicture(blockTile),
-                       false);
-    });
-    add("blit/" + v + "/sprite 16x24", [=](benchmark::State& s) {
-      proposedBlitCase(s, kernel, 16, 24, tileX, tileY, framePicture(0), true);
-    });
-    add("blit/" + v + "/bar 256x23", [=](benchmark::State& s) {
-      proposedBlitCase(s, kernel, 256, 23, 32, 4, statusBarPicture(), false);
     });
   }
   add("blit/game/keyed floor 16x16", [=](benchmark::State& s) {

@@ -108,32 +108,6 @@ void printTable(const MedianReporter& r) {
                 ratio(bestSdl, game).c_str());
   }
 
-  std::printf(
-      "\nCandidate blits (bench/ProposedBlits.cpp), drawing the same "
-      "frames pixel for pixel;\nframe in microseconds, blits in "
-      "nanoseconds, median:\n\n");
-  std::printf("| kernel |");
-  for (int i = 0; i < bench::sceneCount; ++i)
-    std::printf(" frame %s | vs game |",
-                bench::scene(static_cast<bench::SceneId>(i)).name);
-  std::printf(" keyed 16x16 | keyed floor | opaque 16x16 | sprite | bar |\n");
-  std::printf("|---|");
-  for (int i = 0; i < bench::sceneCount; ++i) std::printf("--:|--:|");
-  std::printf("--:|--:|--:|--:|--:|\n");
-  for (const char* k : {"game", "rows", "opaque", "rows-avx2", "opaque-avx2"}) {
-    const std::string v = k;
-    std::printf("| %s |", k);
-    for (int i = 0; i < bench::sceneCount; ++i) {
-      const std::string n = bench::scene(static_cast<bench::SceneId>(i)).name;
-      const double t = r.get("frame/" + v + "/" + n);
-      std::printf(" %s | %s |", micro(t).c_str(),
-                  ratio(r.get("frame/game/" + n), t).c_str());
-    }
-    for (const char* b : {"keyed 16x16", "keyed floor 16x16", "opaque 16x16",
-                          "sprite 16x24", "bar 256x23"})
-      std::printf(" %s |", nano(r.get("blit/" + v + "/" + b)).c_str());
-    std::printf("\n");
-  }
   std::printf("\n");
 }
 

@@ -3,6 +3,7 @@
 #include "input/KeyBindings.h"
 
 #include "app/Globals.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -46,20 +47,21 @@ int KeyBindings::downPressed() {
 }
 
 // One press, however long, gives one yes, on release. Nothing else runs while
-// the key or button is held. The wait also gives up (still answering yes)
-// when the keyboard can no longer be read, because the window lost it while
-// the key was down, or when the window has been told to quit; otherwise the
-// game could never come back from such a wait.
+// the key or button is held, but the wait gives up (still answering yes) when
+// the window is asked to close or the program to end, so that a stuck button
+// cannot hold the game for good, and when the keyboard can no longer be read
+// because the window lost it while the key was down. A snapshot left over
+// from such a loss does not start a new press.
 int KeyBindings::regeneratePressed() {
-  if (inputDevices.isKeyDown(regenerateKey)) {
+  if (inputDevices.isKeyDown(regenerateKey) && inputDevices.keyboardLost == 0) {
     while (inputDevices.isKeyDown(regenerateKey)) {
-      if (inputDevices.keyboardLost != 0 || appWindow.quit != 0) break;
+      if (inputDevices.keyboardLost != 0 || platform::quitPending()) break;
     }
     return 1;
   }
   if (inputDevices.joystickButton(regenerateButton)) {
     while (inputDevices.joystickButton(regenerateButton)) {
-      if (inputDevices.joystickLost != 0 || appWindow.quit != 0) break;
+      if (inputDevices.joystickLost != 0 || platform::quitPending()) break;
     }
     return 1;
   }

@@ -90,6 +90,12 @@ bool peekMessage(MSG* message);
 // Waits until a message is waiting or timeoutMs have passed (never removes
 // one). True when one is waiting.
 bool waitMessage(int timeoutMs);
+// True when a request to end the program is waiting in the queue: a close
+// request for the window, WM_DESTROY, WM_QUIT, or what a termination signal
+// (SIGINT, SIGTERM) becomes. Removes nothing, so the pump still takes each
+// message in its turn. For waits that take no messages (a held control),
+// which must still give way to such a request.
+bool quitPending();
 void translateMessage(const MSG& message);
 // Hands the message to the window procedure of its class.
 LRESULT dispatchMessage(const MSG& message);

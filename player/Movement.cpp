@@ -26,41 +26,59 @@ constexpr std::int32_t blockedNoSlide = 4;  // vertical only
 // The row offset inside a cell at which a player rests: y = 23 + 16j.
 constexpr int restRowOffset = 7;
 
-Probe probe(std::int32_t column, std::int32_t row) {
-  if (Arena::layout()[row][column] != layoutFloor) return Probe::obstacle;
-  const std::int8_t type = Arena::grid[column][row].type;
-  if (type >= 1 && type <= 8) return Probe::obstacle;
-  if (type >= 9 && type <= 11) {
+// The collision square's edges, relative to the sprite's top-left corner.
+constexpr int squareTop = 9;
+constexpr int squareBottom = 24;
+constexpr int squareRight = 15;
+// Sideways moves look at this height of the square.
+constexpr int sideProbeHeight = 15;
+
+// What stands in the cell that holds pixel (x, y).
+Probe probe(std::int32_t x, std::int32_t y) {
+  const CellPosition at = cellAt(x, y);
+  if (Arena::layout()[at.row][at.column] != layoutFloor) return Probe::obstacle;
+  const std::int8_t type = Arena::grid[at.column][at.row].type;
+  if (isSolidType(type)) return Probe::obstacle;
+  if (isBombType(type)) {
     const CellPosition own = player.cell();
-    if (own.column == column && own.row == row) return Probe::open;
+    if (own.column == at.column && own.row == at.row) return Probe::open;
     return Probe::bomb;
   }
   return Probe::open;  // empty, or any flame
 }
 
-std::int32_t moveSideways(std::int32_t column) {
-  const std::int32_t row = (player.y - 17) / 16;
-  if (probe(column, row) != Probe::open) return blocked;
-  const int m = (player.y - 32) % 16;
+// Offset of a pixel inside its cell.
+constexpr int inCell(std::int32_t pixel, int origin) {
+  return (pixel - origin) % cellSize;
+}
+
+// Sideways: one probe just beyond the square's left or right edge.
+std::int32_t moveSideways(std::int32_t probeX) {
+  if (probe(probeX, player.y + sideProbeHeight) != Probe::open) return blocked;
+  const int m = inCell(player.y, arenaTop);
   if (m == restRowOffset) return step;
   return m > restRowOffset ? stepUpOrSlideRight : stepDownOrSlideLeft;
 }
 
-std::int32_t moveVertically(std::int32_t row) {
-  const std::int32_t x = player.x;
-  switch (probe((x - 24) / 16, row)) {
+// Vertically: probes just beyond the square's top or bottom edge, at its
+// left edge (A) and then its right edge (B).
+std::int32_t moveVertically(std::int32_t probeY) {
+  const std::int32_t left = player.x;
+  const std::int32_t right = player.x + squareRight;
+  switch (probe(left, probeY)) {
     case Probe::obstacle:
       // Left edge blocked: slide right unless the left column is the one the
       // sprite overlaps more (exactly half counts as the left).
-      return (x - 24) % 16 <= 8 ? blockedNoSlide : stepUpOrSlideRight;
+      return inCell(left, arenaLeft) <= 8 ? blockedNoSlide : stepUpOrSlideRight;
     case Probe::bomb:
       return blocked;
     case Probe::open:
       break;
   }
-  switch (probe((x - 9) / 16, row)) {
+  switch (probe(right, probeY)) {
     case Probe::obstacle:
-      return (x - 9) % 16 >= 8 ? blockedNoSlide : stepDownOrSlideLeft;
+      return inCell(right, arenaLeft) >= 8 ? blockedNoSlide
+                                           : stepDownOrSlideLeft;
     case Probe::bomb:
       return blocked;
     case Probe::open:
@@ -71,13 +89,19 @@ std::int32_t moveVertically(std::int32_t row) {
 
 }  // namespace
 
-std::int32_t Arena::moveRight() { return moveSideways((player.x - 8) / 16); }
+std::int32_t Arena::moveRight() {
+  return moveSideways(player.x + squareRight + 1);
+}
 
-std::int32_t Arena::moveLeft() { return moveSideways((player.x - 25) / 16); }
+std::int32_t Arena::moveLeft() { return moveSideways(player.x - 1); }
 
-std::int32_t Arena::moveUp() { return moveVertically((player.y - 24) / 16); }
+std::int32_t Arena::moveUp() {
+  return moveVertically(player.y + squareTop - 1);
+}
 
-std::int32_t Arena::moveDown() { return moveVertically((player.y - 7) / 16); }
+std::int32_t Arena::moveDown() {
+  return moveVertically(player.y + squareBottom + 1);
+}
 
 void movePlayer() {
   if (keyBindings.rightPressed()) {

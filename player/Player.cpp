@@ -70,4 +70,6 @@ void Player::animateWalk() {
 // The cell under the sprite's horizontal centre, 20 pixels below its top.
 // Integer division truncates; inside the walled arena the operands are never
 // negative.
-CellPosition Player::cell() const { return {(x - 16) / 16, (y - 12) / 16}; }
+// The cell under a pixel of the sprite's middle column, 20 rows below its
+// top: where the player stands.
+CellPosition Player::cell() const { return cellAt(x + 8, y + 20); }

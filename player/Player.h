@@ -3,12 +3,9 @@
 
 #include <cstdint>
 
-struct Surface;
+#include "arena/Arena.h"
 
-struct CellPosition {
-  std::int32_t column;
-  std::int32_t row;
-};
+struct Surface;
 
 // Base frame of each facing; each owns a standing frame and ten walk frames.
 enum Facing : std::int8_t {

@@ -45,7 +45,11 @@ bool Graphics::init() {
   if (ddCreatePrimarySurface(directDraw, windowedMode == 0, &primarySurface) !=
       DD_OK)
     return fail("Couldn't Create Primary Surfaces!");
-  if (windowedMode == 0) ddGetAttachedBackBuffer(primarySurface, &backBuffer);
+  // Without a back buffer nothing could ever be shown: the flip chain counts
+  // as not made.
+  if (windowedMode == 0 &&
+      ddGetAttachedBackBuffer(primarySurface, &backBuffer) != DD_OK)
+    return fail("Couldn't Create Primary Surfaces!");
   if (readPixelFormat(primarySurface) == 0)
     return fail("You must run in 16 bit color!");
   compositionSurface = createSurface(compositionWidth, compositionHeight, 0, 0);

@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
+#include "app/Game.h"
 #include "app/Globals.h"
 #include "video/Graphics.h"
 
@@ -21,7 +24,7 @@ int surfacesUsed = 0;
 
 [[noreturn]] void outOfSurfaceMemory() {
   messageBox("No memory to create Surface!", errorCaption, MB_OK);
-  std::exit(0);
+  std::exit(failedStartStatus);
 }
 
 // Eight pixels in one 128-bit register (SSE2, NEON), written with the
@@ -138,7 +141,14 @@ void loadRawImage(const char* path, Surface* surface, std::int32_t pixelCount) {
   // Never past the end of the surface, whatever the caller asks for.
   const std::int32_t capacity = surface->width * surface->height;
   if (pixelCount > capacity) pixelCount = capacity;
-  if (std::FILE* file = std::fopen(path, "rb")) {
+  // Only a regular file is read: a folder or a device in its place is
+  // skipped like a missing file, and so is a pipe, whose opening could wait
+  // for ever.
+  std::error_code error;
+  std::FILE* file = std::filesystem::is_regular_file(path, error)
+                        ? std::fopen(path, "rb")
+                        : nullptr;
+  if (file != nullptr) {
     const auto next = [file] {
       const int c = std::getc(file);
       return c == EOF ? 255 : c;

@@ -47,7 +47,6 @@ void loseFocus() {
   s.focus = false;
   s.keyboardAcquired = false;
   post(platform::WM_KILLFOCUS);
-  s.invalid = true;
   post(platform::WM_PAINT);
 }
 
@@ -167,6 +166,9 @@ bool peekMessage(MSG* message) {
   if (s.queue.empty()) return false;
   *message = s.queue.front();
   s.queue.pop_front();
+  // Taking the repaint request makes the window invalid until it is painted,
+  // as on the real layer.
+  if (message->message == WM_PAINT) s.invalid = true;
   return true;
 }
 
@@ -175,6 +177,14 @@ bool waitMessage(int) {
   ++s.waits;
   if (s.queue.empty() && s.onWait) s.onWait();
   return !s.queue.empty();
+}
+
+bool quitPending() {
+  for (const MSG& message : fake::state().queue)
+    if (message.message == WM_CLOSE || message.message == WM_DESTROY ||
+        message.message == WM_QUIT)
+      return true;
+  return false;
 }
 
 void translateMessage(const MSG&) {}
@@ -478,13 +488,13 @@ void diRelease(Handle object) { fake::log(fake::on("diRelease", object)); }
 HRESULT directSoundCreate(Handle* directSound) {
   if (fake::log("directSoundCreate")) return E_FAIL;
   *directSound = fake::handles::directSound;
+  fake::state().soundOpen = true;  // the device opens with the object
   return DS_OK;
 }
 
 HRESULT dsSetCooperativeLevel(Handle, Handle, std::uint32_t level) {
   if (fake::log("dsSetCooperativeLevel " + std::to_string(level)))
     return E_FAIL;
-  fake::state().soundOpen = true;
   return DS_OK;
 }
 

@@ -121,7 +121,9 @@ int count(const std::string& prefix);
 // Window events as the system would deliver them.
 void post(std::uint32_t message, platform::WPARAM wParam = 0,
           platform::LPARAM lParam = 0);
-void loseFocus();    // queues WM_KILLFOCUS and a repaint; the keyboard is lost
+// Queues WM_KILLFOCUS and a repaint request (which invalidates the window
+// when it is taken off the queue); the keyboard is lost at once.
+void loseFocus();
 void gainFocus();    // queues WM_SETFOCUS
 void closeWindow();  // queues the close request
 void moveWindow(int clientLeft, int clientTop);

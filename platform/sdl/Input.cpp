@@ -2,10 +2,12 @@
 //
 // The keyboard snapshot comes from SDL's key state (SDL_GetKeyboardState),
 // which SDL keeps up to date even though the window layer turns keyboard
-// events off at the source. Each read pumps SDL's events itself, so a key's
-// release is seen even while the game handles no window messages. A keyboard
-// in foreground mode can be acquired and read only while our window has the
-// keyboard focus; losing the focus takes it away, as DirectInput does.
+// events off at the source, together with the keys that were already down
+// when the keyboard was acquired (HeldKeys.h). Each read pumps SDL's events
+// itself, so a key's release is seen even while the game handles no window
+// messages. A keyboard in foreground mode can be acquired and read only while
+// our window has the keyboard focus; losing the focus takes it away, as
+// DirectInput does.
 //
 // Joysticks come from SDL's joystick interface, in SDL's index order. Their
 // state is refreshed by the poll (SDL_JoystickUpdate), so their events are
@@ -20,6 +22,7 @@
 #include <cstring>
 
 #include "platform/Platform.h"
+#include "platform/sdl/HeldKeys.h"
 #include "platform/sdl/KeyTable.h"
 #include "platform/sdl/SdlWindow.h"
 
@@ -183,6 +186,7 @@ HRESULT readKeyboard(Object& device, std::uint32_t size, void* data) {
   int count = 0;
   const Uint8* keys = SDL_GetKeyboardState(&count);
   fillKeyboardSnapshot(keys, count, static_cast<std::uint8_t*>(data));
+  sdl::addHeldKeys(static_cast<std::uint8_t*>(data));
   return DI_OK;
 }
 
@@ -308,6 +312,8 @@ HRESULT diAcquire(Handle device) {
   if (object->kind == Kind::keyboard) {
     SDL_PumpEvents();
     if (object->foreground && !ourWindowHasKeyboardFocus()) return E_FAIL;
+    // Keys pressed before the window had the keyboard count from now on.
+    if (!object->acquired) sdl::takeHeldKeys();
   } else if (SDL_JoystickGetAttached(object->joystick) != SDL_TRUE) {
     return E_FAIL;
   }

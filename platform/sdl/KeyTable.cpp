@@ -176,6 +176,74 @@ std::uint8_t dikFromScancode(SDL_Scancode scancode) {
   return byScancode()[scancode];
 }
 
+std::uint8_t dikFromEvdev(int code) {
+  // The main block, function keys F1 to F10 and the keypad: their scan codes.
+  if ((code >= 1 && code <= 83) || (code >= 86 && code <= 88))
+    return static_cast<std::uint8_t>(code);
+  switch (code) {
+    case 89:  // KEY_RO
+      return DIK_ABNT_C1;
+    case 92:  // KEY_HENKAN
+      return DIK_CONVERT;
+    case 93:  // KEY_KATAKANAHIRAGANA
+      return DIK_KANA;
+    case 94:  // KEY_MUHENKAN
+      return DIK_NOCONVERT;
+    case 96:  // KEY_KPENTER
+      return DIK_NUMPADENTER;
+    case 97:  // KEY_RIGHTCTRL
+      return DIK_RCONTROL;
+    case 98:  // KEY_KPSLASH
+      return DIK_DIVIDE;
+    case 99:  // KEY_SYSRQ
+      return DIK_SYSRQ;
+    case 100:  // KEY_RIGHTALT
+      return DIK_RMENU;
+    case 102:  // KEY_HOME
+      return DIK_HOME;
+    case 103:  // KEY_UP
+      return DIK_UP;
+    case 104:  // KEY_PAGEUP
+      return DIK_PRIOR;
+    case 105:  // KEY_LEFT
+      return DIK_LEFT;
+    case 106:  // KEY_RIGHT
+      return DIK_RIGHT;
+    case 107:  // KEY_END
+      return DIK_END;
+    case 108:  // KEY_DOWN
+      return DIK_DOWN;
+    case 109:  // KEY_PAGEDOWN
+      return DIK_NEXT;
+    case 110:  // KEY_INSERT
+      return DIK_INSERT;
+    case 111:  // KEY_DELETE
+      return DIK_DELETE;
+    case 117:  // KEY_KPEQUAL
+      return DIK_NUMPADEQUALS;
+    case 119:  // KEY_PAUSE
+      return DIK_PAUSE;
+    case 121:  // KEY_KPCOMMA
+      return DIK_ABNT_C2;
+    case 124:  // KEY_YEN
+      return DIK_YEN;
+    case 125:  // KEY_LEFTMETA
+      return DIK_LWIN;
+    case 126:  // KEY_RIGHTMETA
+      return DIK_RWIN;
+    case 127:  // KEY_COMPOSE, the menu key
+      return DIK_APPS;
+    case 183:  // KEY_F13
+      return DIK_F13;
+    case 184:  // KEY_F14
+      return DIK_F14;
+    case 185:  // KEY_F15
+      return DIK_F15;
+    default:
+      return 0;
+  }
+}
+
 void fillKeyboardSnapshot(const Uint8* sdlKeys, int sdlKeyCount,
                           std::uint8_t* snapshot) {
   std::memset(snapshot, 0, 256);

@@ -165,6 +165,11 @@ extern const int keyTableSize;
 // The DIK_ code of an SDL scan code; 0 for a key the table does not know.
 std::uint8_t dikFromScancode(SDL_Scancode scancode);
 
+// The DIK_ code of a Linux input key code (the numbering of evdev, which an
+// X server that uses evdev keycodes shows 8 higher); 0 for a key of no
+// standard keyboard. The first 88 are the PC scan codes themselves.
+std::uint8_t dikFromEvdev(int code);
+
 // Fills a 256-byte snapshot from SDL's key state array (as
 // SDL_GetKeyboardState gives it): 0x80 for each key down, 0 for the rest.
 void fillKeyboardSnapshot(const Uint8* sdlKeys, int sdlKeyCount,

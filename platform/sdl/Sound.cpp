@@ -1,7 +1,8 @@
 // The sound device on SDL2, behind DirectSound-like calls. Creating the
-// DirectSound object starts SDL's audio subsystem; setting its cooperative
-// level opens the default output device, which stays paused and silent (the
-// game plays nothing) until the object is released.
+// DirectSound object starts SDL's audio subsystem and opens the default
+// output device, which stays paused and silent (the game plays nothing) until
+// the object is released; a machine with no audio output fails right there.
+// Setting the cooperative level only checks its arguments.
 //
 // On a machine without a sound device SDL's own dummy driver stands in for
 // one: SDL_AUDIODRIVER=dummy.
@@ -37,8 +38,23 @@ HRESULT directSoundCreate(Handle* directSound) {
   while (slot < objectCount && objects[slot].live) ++slot;
   if (slot == objectCount) return E_FAIL;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return E_FAIL;
+  SDL_AudioSpec wanted{};
+  wanted.freq = 22050;
+  wanted.format = AUDIO_S16SYS;
+  wanted.channels = 2;
+  wanted.samples = 1024;
+  wanted.callback = nullptr;  // nothing is ever queued: silence
+  SDL_AudioSpec obtained{};
+  // SDL opens a device paused; it is never started.
+  const SDL_AudioDeviceID device = SDL_OpenAudioDevice(
+      nullptr, 0, &wanted, &obtained, SDL_AUDIO_ALLOW_ANY_CHANGE);
+  if (device == 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return E_FAIL;
+  }
   objects[slot] = SoundObject{};
   objects[slot].live = true;
+  objects[slot].device = device;
   *directSound = firstHandle + slot;
   return DS_OK;
 }
@@ -49,18 +65,7 @@ HRESULT dsSetCooperativeLevel(Handle directSound, Handle window,
   if (object == nullptr || window == 0 || level < DSSCL_NORMAL ||
       level > DSSCL_WRITEPRIMARY)
     return E_FAIL;
-  if (object->device != 0) return DS_OK;  // open already; only the level
-  SDL_AudioSpec wanted{};
-  wanted.freq = 22050;
-  wanted.format = AUDIO_S16SYS;
-  wanted.channels = 2;
-  wanted.samples = 1024;
-  wanted.callback = nullptr;  // nothing is ever queued: silence
-  SDL_AudioSpec obtained{};
-  // SDL opens a device paused; it is never started.
-  object->device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained,
-                                       SDL_AUDIO_ALLOW_ANY_CHANGE);
-  return object->device != 0 ? DS_OK : E_FAIL;
+  return DS_OK;
 }
 
 void dsRelease(Handle directSound) {

@@ -36,11 +36,9 @@ bool focusGained = false;
 
 void push(Handle window, std::uint32_t message, WPARAM wParam = 0,
           LPARAM lParam = 0) {
-  if (message == WM_PAINT) {
-    if (paintQueued) return;
-    paintQueued = true;
-  }
+  if (message == WM_PAINT && paintQueued) return;
   if (queueCount == queueSize) return;  // full: the message is lost
+  if (message == WM_PAINT) paintQueued = true;
   queue[(queueHead + queueCount) % queueSize] = {window, message, wParam,
                                                  lParam};
   ++queueCount;
@@ -262,6 +260,29 @@ bool waitMessage(int timeoutMs) {
       if (queueCount != 0) return true;
     }
   }
+}
+
+bool quitPending() {
+  for (int i = 0; i < queueCount; ++i) {
+    const std::uint32_t message = queue[(queueHead + i) % queueSize].message;
+    if (message == WM_CLOSE || message == WM_DESTROY || message == WM_QUIT)
+      return true;
+  }
+  if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return false;
+  // Pumping turns a caught SIGINT or SIGTERM into SDL_QUIT.
+  SDL_PumpEvents();
+  if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0)
+    return true;
+  if (gameWindow == nullptr || destroyed) return false;
+  static SDL_Event pending[queueSize];
+  const int count = SDL_PeepEvents(pending, queueSize, SDL_PEEKEVENT,
+                                   SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+  const std::uint32_t id = SDL_GetWindowID(gameWindow);
+  for (int i = 0; i < count; ++i)
+    if (pending[i].window.event == SDL_WINDOWEVENT_CLOSE &&
+        pending[i].window.windowID == id)
+      return true;
+  return false;
 }
 
 void translateMessage(const MSG&) {}

@@ -783,7 +783,7 @@ std::vector<std::string> devicesStarted(pid_t pid) {
   return present;
 }
 
-TEST(ScenarioFailure, NoSoundDeviceShowsTheBoxAndEndsWithStatusZero) {
+TEST(ScenarioFailure, NoSoundDeviceShowsTheBoxAndEndsWithStatusOne) {
   Session s;
   ASSERT_TRUE(s.startServer());
   ASSERT_TRUE(s.startGame(false));
@@ -808,14 +808,14 @@ TEST(ScenarioFailure, NoSoundDeviceShowsTheBoxAndEndsWithStatusZero) {
   const Screenshot inBox =
       screen.screen.crop(shown->x, shown->y, shown->width, shown->height);
   std::string error;
-  const auto expected = x11::renderBoxText(
-      s.display(), "Couldn't Set Soundcard Access Level!", &error);
+  const auto expected =
+      x11::renderBoxText(s.display(), "Couldn't Access Soundcard!", &error);
   ASSERT_TRUE(expected) << error;
   // Light text on a dark box.
   EXPECT_TRUE(x11::containsText(inBox, *expected, 160))
-      << "the box does not say \"Couldn't Set Soundcard Access Level!\"";
-  const auto other =
-      x11::renderBoxText(s.display(), "Couldn't Access Soundcard!", &error);
+      << "the box does not say \"Couldn't Access Soundcard!\"";
+  const auto other = x11::renderBoxText(
+      s.display(), "Couldn't Set Soundcard Access Level!", &error);
   ASSERT_TRUE(other) << error;
   EXPECT_FALSE(x11::containsText(inBox, *other, 160));
 
@@ -840,12 +840,12 @@ TEST(ScenarioFailure, NoSoundDeviceShowsTheBoxAndEndsWithStatusZero) {
   for (const std::string& n : started) names += " " + n;
   EXPECT_TRUE(started.empty()) << "started after sound failed:" << names;
 
-  // Return on the box ends the program with status 0.
+  // Return on the box ends the program with status 1: a failed start.
   ASSERT_TRUE(s.focus(box->id));
   s.tap("Return");
   const auto status = s.waitGameExit(10s);
   ASSERT_TRUE(status) << "the game did not end when the box was closed";
-  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1)
       << describeStatus(*status);
   for (const WindowInfo& w : s.topWindows()) EXPECT_NE(w.name, boxCaption);
 }

@@ -1,8 +1,10 @@
 // The whole game on the real SDL layer under Xvfb, played through the X
 // server with xdotool: R lays a bomb where the player stands; holding Enter
-// regenerates the arena once; Escape ends the game with status 0. Each game
-// runs in a process of its own.
+// regenerates the arena once; Escape ends the game with status 0, also when
+// it was held before the game started. Each game runs in a process of its
+// own.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -78,6 +80,31 @@ TEST_F(GameControls, HoldingEnterRegeneratesTheArenaOnce) {
         arena.generate();
         const int perGeneration = randCalls - drawn;
         std::exit(drawn == floorCells + perGeneration ? status : 101);
+      },
+      ExitedWithCode(0), "");
+}
+
+// Escape goes down before the game has a window, with the keyboard's
+// autorepeat off, so that only the keyboard's true state shows it held. The
+// game must see it at its first look and end without a single pass; a game
+// that does not is ended by an alarm.
+TEST_F(GameControls, EscapeHeldBeforeTheStartEndsTheGameBeforeTheFirstPass) {
+  if (std::system("command -v xset >/dev/null") != 0) GTEST_SKIP() << "no xset";
+  EXPECT_EXIT(
+      {
+        // A client stays connected until the game is: the server would
+        // forget the held key when its last client leaves.
+        std::system(
+            "xdotool sleep 1.5 >/dev/null 2>&1 & sleep 0.2; xset r off; "
+            "xdotool keydown Escape");
+        alarm(10);
+        const int status = winMain(1);
+        // The status bar is drawn only by the passes of the loop.
+        const Surface* frame = graphics.compositionSurface;
+        for (int y = 0; y < 27; ++y)
+          for (int x = 0; x < frameWidth; ++x)
+            if (frame->pixels[y * frame->width + x] != 0) std::exit(101);
+        std::exit(status);
       },
       ExitedWithCode(0), "");
 }

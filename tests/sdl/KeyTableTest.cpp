@@ -45,6 +45,32 @@ TEST(KeyTable, SomeWellKnownCodes) {
   EXPECT_EQ(dikFromScancode(SDL_SCANCODE_UNKNOWN), 0);
 }
 
+TEST(KeyTable, EvdevCodesGiveTheSameKeysAsSdlScanCodes) {
+  using platform::dikFromEvdev;
+  // Linux input codes of the game's controls and their neighbours.
+  EXPECT_EQ(dikFromEvdev(1), dikFromScancode(SDL_SCANCODE_ESCAPE));
+  EXPECT_EQ(dikFromEvdev(28), dikFromScancode(SDL_SCANCODE_RETURN));
+  EXPECT_EQ(dikFromEvdev(19), dikFromScancode(SDL_SCANCODE_R));
+  EXPECT_EQ(dikFromEvdev(57), dikFromScancode(SDL_SCANCODE_SPACE));
+  EXPECT_EQ(dikFromEvdev(103), dikFromScancode(SDL_SCANCODE_UP));
+  EXPECT_EQ(dikFromEvdev(105), dikFromScancode(SDL_SCANCODE_LEFT));
+  EXPECT_EQ(dikFromEvdev(106), dikFromScancode(SDL_SCANCODE_RIGHT));
+  EXPECT_EQ(dikFromEvdev(108), dikFromScancode(SDL_SCANCODE_DOWN));
+  EXPECT_EQ(dikFromEvdev(96), dikFromScancode(SDL_SCANCODE_KP_ENTER));
+  EXPECT_EQ(dikFromEvdev(0), 0);
+  EXPECT_EQ(dikFromEvdev(84), 0);
+  // Each code given is one the table knows, and no two keys share one.
+  std::set<int> known, given;
+  for (int i = 0; i < platform::keyTableSize; ++i)
+    known.insert(platform::keyTable[i].dik);
+  for (int code = 0; code < 256; ++code) {
+    const int dik = dikFromEvdev(code);
+    if (dik == 0) continue;
+    EXPECT_TRUE(known.count(dik)) << "evdev " << code;
+    EXPECT_TRUE(given.insert(dik).second) << "evdev " << code;
+  }
+}
+
 // An extended key shares its scan code with a key of the main block or the
 // keypad, and sits 128 above it.
 TEST(KeyTable, ExtendedKeysSitAtTheirScanCodePlus128) {

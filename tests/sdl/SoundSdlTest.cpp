@@ -51,6 +51,20 @@ TEST(SdlSound, DummyDeviceOpensPausedAndIsClosedOnRelease) {
   EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
 }
 
+// A driver that starts but finds no output device, as on a machine without
+// sound hardware: the device is opened, and so refused, when the object is
+// made, with SDL's audio left as it was.
+TEST(SdlSound, NoOutputDeviceFailsWhenTheObjectIsMade) {
+  AudioDriver alsa("alsa");
+  setenv("AUDIODEV", "no-such-device", 1);
+  if (SDL_AudioInit("alsa") != 0) GTEST_SKIP() << "no ALSA driver here";
+  SDL_AudioQuit();
+  Handle directSound = 0;
+  EXPECT_NE(directSoundCreate(&directSound), DS_OK);
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+  unsetenv("AUDIODEV");
+}
+
 TEST(SdlSound, NoAudioDriverMeansNoDevice) {
   AudioDriver missing("no-such-driver");
   Handle directSound = 0;

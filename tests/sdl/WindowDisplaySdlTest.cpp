@@ -623,6 +623,48 @@ TEST(RealWindow, APresentShowsThePictureBeforeItWaitsForTheNextFrame) {
   }
 }
 
+// The message queue on its own, with no window.
+void emptyTheQueue() {
+  platform::MSG message{};
+  while (platform::peekMessage(&message)) {
+  }
+}
+
+TEST(SdlQueue, ARepaintLostToAFullQueueDoesNotStopLaterOnes) {
+  emptyTheQueue();
+  for (int i = 0; i < 1000; ++i)
+    platform::postMessage(1, platform::WM_SIZE, 0, 0);
+  platform::postMessage(1, platform::WM_PAINT, 0, 0);  // no room: lost
+  platform::MSG message{};
+  while (platform::peekMessage(&message))
+    ASSERT_EQ(message.message, platform::WM_SIZE);
+  platform::postMessage(1, platform::WM_PAINT, 0, 0);
+  ASSERT_TRUE(platform::peekMessage(&message));
+  EXPECT_EQ(message.message, platform::WM_PAINT);
+}
+
+TEST(SdlQueue, ARequestToEndIsSeenWithoutBeingTaken) {
+  emptyTheQueue();
+  EXPECT_FALSE(platform::quitPending());
+  platform::postMessage(1, platform::WM_PAINT, 0, 0);
+  platform::postMessage(1, platform::WM_QUIT, 0, 0);
+  EXPECT_TRUE(platform::quitPending());
+  platform::MSG message{};
+  ASSERT_TRUE(platform::peekMessage(&message));
+  EXPECT_EQ(message.message, platform::WM_PAINT);
+  EXPECT_TRUE(platform::quitPending());
+  ASSERT_TRUE(platform::peekMessage(&message));
+  EXPECT_EQ(message.message, platform::WM_QUIT);
+  EXPECT_FALSE(platform::quitPending());
+
+  // A termination signal, which SDL turns into its quit event.
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0);
+  raise(SIGTERM);
+  EXPECT_TRUE(platform::quitPending());
+  EXPECT_EQ(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT), 1);
+  SDL_QuitSubSystem(SDL_INIT_EVENTS);
+}
+
 // Not a check: the rate at which frames are shown, for the record.
 TEST(RealWindow, FrameRateOverSixHundredFrames) {
   REQUIRE_X();

@@ -1,8 +1,9 @@
 // Faults while the game runs, each in a whole game of its own process on the
-// scripted platform: a joystick pulled out while pushed, the keyboard lost
-// with the focus and regained, the keyboard taken away without a focus
-// change, the flip chain's surfaces lost again and again, and the window
-// closed or told to quit while the game is paused. The arena has no blocks,
+// scripted platform: a joystick pulled out while pushed, button 3 stuck down
+// until the window is closed, the keyboard lost with the focus and regained,
+// the keyboard taken away without a focus change, the flip chain's surfaces
+// lost again and again, and the window closed or told to quit while the game
+// is paused. The arena has no blocks,
 // so the player walks freely along row 1. A child exits with the game's
 // status, or with 100 + n when its check n fails.
 #include <gtest/gtest.h>
@@ -72,6 +73,31 @@ TEST_F(FaultRunTime, JoystickPulledOutWhilePushedStopsThePlayer) {
         if (xAfterPull <= 56) std::exit(101);  // the stick walked at first
         if (player.x != xAfterPull) std::exit(102);
         if (draws != drawsAfterPull) std::exit(103);
+        std::exit(status);
+      },
+      ExitedWithCode(0), "");
+}
+
+TEST_F(FaultRunTime, AStuckButtonThreeGivesWayToAClose) {
+  // Button 3 goes down in pass 10 and is never let go. The game stands still
+  // in the regenerate wait until the window is closed; then it ends with
+  // status 0 after one last frame.
+  static int shownAtClose = 0;
+  EXPECT_EXIT(
+      {
+        emptyArena();
+        auto& s = fake::state();
+        s.joystickAttached = true;
+        s.joystickScript = [](platform::DIJOYSTATE& state) {
+          if (shown() >= 10) state.rgbButtons[2] = 0x80;
+          if (fake::state().joystickReads == 5000) {
+            shownAtClose = shown();
+            fake::closeWindow();
+          }
+          if (fake::state().joystickReads > 100000) std::exit(101);
+        };
+        const int status = winMain(1);
+        if (shownAtClose != 10 || shown() != 11) std::exit(102);
         std::exit(status);
       },
       ExitedWithCode(0), "");

@@ -55,7 +55,7 @@ class DisplayStart : public ::testing::TestWithParam<StartFailure> {
 };
 
 // The whole program, failing one step of the display's start-up: its box,
-// status 0, and on the way out the input devices, then whatever of the
+// status 1, and on the way out the input devices, then whatever of the
 // display exists (newest first), then the sound device.
 TEST_P(DisplayStart, ShowsItsMessageAndReleasesWhatExists) {
   const StartFailure& f = GetParam();
@@ -78,7 +78,7 @@ TEST_P(DisplayStart, ShowsItsMessageAndReleasesWhatExists) {
         winMain(1);
         std::exit(3);
       },
-      ExitedWithCode(0), expected);
+      ExitedWithCode(1), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(EachStep, DisplayStart,
@@ -121,7 +121,8 @@ TEST_F(Presentation, DoesNotReturnWhileInactiveAndShowsTheFrameOnceBack) {
   EXPECT_EQ(appWindow.active, 1);
   EXPECT_EQ(waitsAtPresent, 3);  // shown only after the focus came back
   EXPECT_EQ(fake::state().presented, 1);
-  // Meanwhile the window showed the pause message.
+  // Meanwhile the window showed the pause message, when the repaint request
+  // was taken (losing the focus alone paints nothing).
   ASSERT_EQ(fake::state().textDrawn.size(), 1u);
   EXPECT_EQ(fake::state().textDrawn[0].text, pauseMessage);
 }

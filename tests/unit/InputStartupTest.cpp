@@ -1,5 +1,5 @@
 // The whole program when the keyboard cannot be set up: each step's own
-// message, exit status 0, and on the way out the release of what exists,
+// message, exit status 1, and on the way out the release of what exists,
 // input first, then the sound device (the display was never started). Each
 // run is a process of its own.
 #include <gtest/gtest.h>
@@ -38,7 +38,7 @@ const std::string keyboardReleased =
 const std::string soundReleased = "fake: dsRelease directSound\n$";
 
 TEST_F(InputStartup, NoDirectInput) {
-  EXPECT_EXIT(startFailing("directInputCreate"), ExitedWithCode(0),
+  EXPECT_EXIT(startFailing("directInputCreate"), ExitedWithCode(1),
               soundOpened +
                   "fake: directInputCreate\n"
                   "fake: messageBox Couldn't Access Input!\n" +
@@ -46,7 +46,7 @@ TEST_F(InputStartup, NoDirectInput) {
 }
 
 TEST_F(InputStartup, NoKeyboard) {
-  EXPECT_EXIT(startFailing("diCreateDevice keyboard"), ExitedWithCode(0),
+  EXPECT_EXIT(startFailing("diCreateDevice keyboard"), ExitedWithCode(1),
               soundOpened +
                   "fake: directInputCreate\nfake: diCreateDevice keyboard\n"
                   "fake: messageBox Couldn't Access Keyboard!\n"
@@ -56,14 +56,14 @@ TEST_F(InputStartup, NoKeyboard) {
 
 TEST_F(InputStartup, NoAccessLevel) {
   EXPECT_EXIT(startFailing("diSetCooperativeLevel keyboard 6"),
-              ExitedWithCode(0),
+              ExitedWithCode(1),
               "fake: diSetCooperativeLevel keyboard 6\n"
               "fake: messageBox Couldn't Set Access Level!\n" +
                   keyboardReleased + soundReleased);
 }
 
 TEST_F(InputStartup, NoKeyboardFormat) {
-  EXPECT_EXIT(startFailing("diSetDataFormat keyboard"), ExitedWithCode(0),
+  EXPECT_EXIT(startFailing("diSetDataFormat keyboard"), ExitedWithCode(1),
               "fake: diSetCooperativeLevel keyboard 6\n"
               "fake: diSetDataFormat keyboard\n"
               "fake: messageBox Couldn't Set Keyboard Format!\n" +
@@ -71,7 +71,7 @@ TEST_F(InputStartup, NoKeyboardFormat) {
 }
 
 TEST_F(InputStartup, KeyboardNotAcquired) {
-  EXPECT_EXIT(startFailing("diAcquire keyboard"), ExitedWithCode(0),
+  EXPECT_EXIT(startFailing("diAcquire keyboard"), ExitedWithCode(1),
               "fake: diSetDataFormat keyboard\nfake: diAcquire keyboard\n"
               "fake: messageBox Couldn't Aquire Keyboard!\n" +
                   keyboardReleased + soundReleased);
@@ -85,7 +85,7 @@ TEST_F(InputStartup, WindowWithoutTheFocusCannotAcquireTheKeyboard) {
         winMain(1);
         std::exit(3);
       },
-      ExitedWithCode(0),
+      ExitedWithCode(1),
       "fake: diAcquire keyboard\n"
       "fake: messageBox Couldn't Aquire Keyboard!\n" +
           keyboardReleased + soundReleased);

@@ -132,13 +132,44 @@ TEST_F(KeyBindingsTest, LosingTheKeyboardWhileEnterIsHeldEndsTheWait) {
   EXPECT_EQ(reads, 3);
 }
 
-TEST_F(KeyBindingsTest, QuitFlagEndsTheWait) {
+TEST_F(KeyBindingsTest, AnOldSnapshotAfterTheLossStartsNoNewPress) {
   fake::pressKey(DIK_RETURN);
   fake::state().keyboardScript = [](std::uint8_t*) {
-    if (fake::state().keyboardReads == 4) appWindow.quit = 1;
+    if (fake::state().keyboardReads == 2) fake::loseFocus();
   };
   EXPECT_EQ(keyBindings.regeneratePressed(), 1);
-  EXPECT_EQ(fake::state().keyboardReads, 4);
+  // The keyboard is still lost and its last snapshot shows Enter down.
+  EXPECT_EQ(keyBindings.regeneratePressed(), 0);
+  EXPECT_EQ(keyBindings.regeneratePressed(), 0);
+}
+
+// Enter is let go only after 1000 reads; in the meantime `request` arrives
+// (after the 4th read, behind a repaint). Answers the reads the wait took.
+int readsUntilTheWaitEnds(std::uint32_t request) {
+  auto& s = fake::state();
+  s.queue.clear();
+  s.keyboardReads = 0;
+  fake::pressKey(DIK_RETURN);
+  s.keyboardScript = [request](std::uint8_t* keys) {
+    if (fake::state().keyboardReads == 4) {
+      fake::post(platform::WM_PAINT);
+      fake::post(request);
+    }
+    if (fake::state().keyboardReads >= 1000) keys[DIK_RETURN] = 0;
+  };
+  EXPECT_EQ(keyBindings.regeneratePressed(), 1);
+  return s.keyboardReads;
+}
+
+TEST_F(KeyBindingsTest, AWaitingRequestToEndEndsTheWaitAndStaysQueued) {
+  for (std::uint32_t request :
+       {platform::WM_CLOSE, platform::WM_QUIT, platform::WM_DESTROY}) {
+    SCOPED_TRACE(request);
+    EXPECT_LT(readsUntilTheWaitEnds(request), 10);
+    ASSERT_EQ(fake::state().queue.size(), 2u);  // nothing taken
+    EXPECT_EQ(fake::state().queue.back().message, request);
+  }
+  EXPECT_EQ(readsUntilTheWaitEnds(platform::WM_SIZE), 1000);
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ TEST_F(Startup, SoundFailureStartsNeitherInputNorVideo) {
         winMain(1);
         std::exit(3);  // never reached: start-up ends the program itself
       },
-      ExitedWithCode(0),
+      ExitedWithCode(1),
       "^fake: registerClass\nfake: createWindow\n(fake: showCursor 0\n)?"
       "fake: directSoundCreate\n"
       "fake: messageBox Couldn't Access Soundcard!\n$");
@@ -59,7 +59,7 @@ TEST_F(Startup, FailureAfterTheDeviceOpenedReleasesItOnTheWayOut) {
         winMain(1);
         std::exit(3);
       },
-      ExitedWithCode(0),
+      ExitedWithCode(1),
       "fake: directSoundCreate\nfake: dsSetCooperativeLevel 1\n"
       "fake: messageBox Couldn't Set Soundcard Access Level!\n"
       "fake: dsRelease directSound\n$");
@@ -76,7 +76,7 @@ TEST_F(Startup, MessageBoxesCarryTheCaptionOfAFailedStart) {
         });
         winMain(1);
       },
-      ExitedWithCode(0), "");
+      ExitedWithCode(1), "");
 }
 
 TEST_F(Startup, DevicesAreReleasedInputFirstThenVideoThenSound) {

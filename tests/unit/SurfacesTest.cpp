@@ -143,6 +143,20 @@ TEST_F(Surfaces, AMissingFileLeavesTheMemoryAsItWas) {
   EXPECT_EQ(s->pixels[0], 0xFFFF);
 }
 
+TEST_F(Surfaces, AFolderOrADeviceInPlaceOfAFileIsSkipped) {
+  startDisplay();
+  Surface* s = graphics.createSurface(2, 1, 0, 0);
+  for (const char* path : {dir.c_str(), "/dev/null"}) {
+    SCOPED_TRACE(path);
+    s->pixels[0] = 0x1234;
+    s->pixels[1] = 0x0000;
+    loadRawImage(path, s, 2);
+    EXPECT_EQ(s->pixels[0], 0x1234);
+    EXPECT_EQ(s->pixels[1], 0x0000);
+    EXPECT_FALSE(s->locked);
+  }
+}
+
 TEST_F(Surfaces, TheReaderStopsAtTheEndOfTheSurface) {
   startDisplay();
   Surface* s = graphics.createSurface(2, 2, 0, 0);
@@ -250,7 +264,7 @@ TEST_F(Surfaces, ASurfaceThatCannotBeMadeEndsTheProgram) {
         graphics.createSurface(16, 24, 1, 0);
         std::exit(3);
       },
-      ExitedWithCode(0),
+      ExitedWithCode(1),
       "fake: ddCreateOffscreenSurface 16x24\n"
       "fake: messageBox No memory to create Surface!\n");
   // Running out of surface records is the same failure.
@@ -261,7 +275,7 @@ TEST_F(Surfaces, ASurfaceThatCannotBeMadeEndsTheProgram) {
         for (int i = 0; i < 1000; ++i) graphics.createSurface(1, 1, 0, 0);
         std::exit(3);
       },
-      ExitedWithCode(0),
+      ExitedWithCode(1),
       "fake: ddCreateOffscreenSurface 1x1\n"
       "fake: messageBox No memory to create Surface!\n");
 }
