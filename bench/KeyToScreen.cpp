@@ -25,6 +25,7 @@
 #include <X11/keysym.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
