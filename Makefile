@@ -7,8 +7,8 @@ PLAY_PRESET := $(if $(filter 1,$(WINDOWED)),windowed,release)
 # make install: where the game goes (DESTDIR, if set, is put before it).
 PREFIX ?= /usr/local
 
-.PHONY: all deps-play deps-package deps-test deps-dev play build install uninstall deb \
-  test bench pictures format clean
+.PHONY: all deps-play deps-package deps-test deps-dev deps-web play build install uninstall deb \
+  test bench pictures format clean web web-play web-test browser-deps
 
 all: build
 
@@ -19,10 +19,13 @@ deps-package:
 	@tools/install-deps play package
 
 deps-test:
-	@tools/install-deps play package test
+	@tools/install-deps play package test web
 
 deps-dev:
 	@tools/install-deps play test
+
+deps-web:
+	@tools/install-deps play web
 
 # The game alone: no tests, benchmarks or tools.
 build: deps-play
@@ -46,10 +49,33 @@ uninstall:
 deb: deps-package
 	@JOBS=$(JOBS) tools/build-deb build/deb
 
+# The game in the browser: build/web is a static folder (index.html, the
+# script, the WebAssembly module and the packed pictures) any web server can
+# serve. Emscripten's optimiser needs Node's acorn module from Debian.
+WEB_PORT ?= 8000
+web: deps-web
+	@NODE_PATH=/usr/share/nodejs cmake --preset web >/dev/null
+	@NODE_PATH=/usr/share/nodejs cmake --build --preset web -j $(JOBS)
+
+web-play: web
+	@echo "Fusebound in the browser: http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops it)"
+	@cd build/web && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+
+# puppeteer-core, at the version the lock file pins, for the browser tests.
+browser-deps:
+	@cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null
+
+# Only the browser side: its native checks and the game in headless Chromium.
+web-test: web browser-deps deps-dev
+	@cmake --preset ci >/dev/null
+	@cmake --build --preset ci -j $(JOBS) --target web_unit_tests web_decode
+	@ctest --preset ci -R '^web\.'
+
 # Every test: the warnings-as-errors build (full screen and windowed, the
-# first also building and checking the Debian package), the sanitizer build
-# with the million-frame soak, and a minute of each fuzzer.
-test: deps-test
+# first also building and checking the Debian package and playing the
+# browser build in headless Chromium), the sanitizer build with the
+# million-frame soak, and a minute of each fuzzer.
+test: deps-test web browser-deps
 	@for preset in ci ci-windowed ci-sanitize fuzz; do \
 	  cmake --preset $$preset >/dev/null && \
 	  cmake --build --preset $$preset -j $(JOBS) || exit 1; \

@@ -7,7 +7,8 @@
 // means success, handles as plain numbers where 0 means "none"), so that every
 // step that can fail can be failed on its own by the scripted platform the
 // tests link. The real implementation lives in platform/sdl/, the scripted
-// one in platform/fake/. Nothing outside those two folders sees SDL.
+// one in platform/fake/, the browser's in platform/web/. Nothing outside
+// platform/sdl/ (and the tests of it) sees SDL.
 #pragma once
 
 #include <cstddef>

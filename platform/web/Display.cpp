@@ -1,0 +1,180 @@
+// The display in the browser: the flip chain is a front and a back picture
+// in memory; a flip waits for the animation frame on which the next game
+// frame is due (60 a second, whatever the screen's rate) and hands the new
+// front picture to the page, which converts it once and puts it on the
+// canvas. The page scales the canvas by whole numbers, without smoothing.
+// Windowed, a copy to the primary surface is shown the same way.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "platform/Platform.h"
+#include "platform/web/Browser.h"
+#include "platform/web/FrameClock.h"
+#include "platform/web/WebSide.h"
+
+namespace platform {
+namespace {
+
+constexpr Handle directDrawHandle = 1;
+constexpr Handle primaryHandle = 2;
+constexpr Handle backBufferHandle = 3;
+
+constexpr int pictureWidth = 320;
+constexpr int pictureHeight = 240;
+constexpr int picturePixels = pictureWidth * pictureHeight;
+
+bool opened = false;
+bool primaryMade = false;
+bool flipChain = false;
+web::FrameClock frameClock;
+
+std::uint16_t pictureA[picturePixels];
+std::uint16_t pictureB[picturePixels];
+std::uint16_t* front = pictureA;
+std::uint16_t* back = pictureB;
+
+bool isFlipSurface(Handle surface) {
+  return (surface == primaryHandle && primaryMade) ||
+         (surface == backBufferHandle && flipChain);
+}
+
+// Copies `source` (rows of `pitch` pixels) into a 320 by 240 picture at
+// `destination`, cut to the picture.
+void copyInto(std::uint16_t* picture, const Rect& destination,
+              const std::uint16_t* pixels, int pitch, const Rect& source) {
+  int x = destination.left, y = destination.top;
+  int sx = source.left, sy = source.top;
+  int width = source.right - source.left, height = source.bottom - source.top;
+  if (x < 0) width += x, sx -= x, x = 0;
+  if (y < 0) height += y, sy -= y, y = 0;
+  width = std::min(width, pictureWidth - x);
+  height = std::min(height, pictureHeight - y);
+  if (width <= 0) return;
+  for (int row = 0; row < height; ++row)
+    std::memcpy(picture + (y + row) * pictureWidth + x,
+                pixels + static_cast<std::ptrdiff_t>(sy + row) * pitch + sx,
+                static_cast<std::size_t>(width) * 2);
+}
+
+// Waits, letting the browser run, for the animation frame on which the next
+// game frame is due.
+void waitForFrame() {
+  web::waited();
+  while (!frameClock.due(fbweb_nextAnimationFrame())) {
+  }
+}
+
+}  // namespace
+
+HRESULT directDrawCreate(Handle* directDraw) {
+  opened = true;
+  *directDraw = directDrawHandle;
+  return DD_OK;
+}
+
+HRESULT ddSetCooperativeLevel(Handle directDraw, Handle, std::uint32_t) {
+  return directDraw == directDrawHandle && opened ? DD_OK : E_FAIL;
+}
+
+HRESULT ddSetDisplayMode(Handle directDraw, int width, int height,
+                         int bitsPerPixel) {
+  if (directDraw != directDrawHandle || !opened) return E_FAIL;
+  // The canvas is the display: it has this one mode.
+  return bitsPerPixel == 16 && width == pictureWidth && height == pictureHeight
+             ? DD_OK
+             : E_FAIL;
+}
+
+HRESULT ddCreatePrimarySurface(Handle directDraw, bool withFlipChain,
+                               Handle* primary) {
+  if (directDraw != directDrawHandle || !opened) return E_FAIL;
+  primaryMade = true;
+  flipChain = withFlipChain;
+  *primary = primaryHandle;
+  return DD_OK;
+}
+
+HRESULT ddGetAttachedBackBuffer(Handle primary, Handle* backBuffer) {
+  if (primary != primaryHandle || !flipChain) return E_FAIL;
+  *backBuffer = backBufferHandle;
+  return DD_OK;
+}
+
+HRESULT ddGetPixelFormat(Handle surface, PixelMasks* masks) {
+  if (!isFlipSurface(surface)) return E_FAIL;
+  *masks = {0xF800, 0x07E0, 0x001F};  // what the page converts from
+  return DD_OK;
+}
+
+HRESULT ddCreateOffscreenSurface(Handle directDraw, int width, int height,
+                                 std::uint16_t** pixels) {
+  if (directDraw != directDrawHandle || width <= 0 || height <= 0 ||
+      width > 16384 || height > 16384)
+    return E_FAIL;
+  // Owned by the game until the page ends.
+  void* memory = std::calloc(static_cast<std::size_t>(width) * height, 2);
+  if (memory == nullptr) return E_FAIL;
+  *pixels = static_cast<std::uint16_t*>(memory);
+  return DD_OK;
+}
+
+HRESULT ddBltFromMemory(Handle target, const Rect& destination,
+                        const std::uint16_t* pixels, int sourcePitch,
+                        const Rect& source) {
+  if (pixels == nullptr) return E_FAIL;
+  if (target == backBufferHandle && flipChain) {
+    copyInto(back, destination, pixels, sourcePitch, source);
+    return DD_OK;
+  }
+  if (target != primaryHandle || flipChain || !primaryMade) return E_FAIL;
+  // Windowed: the target is the page, whose client area is the canvas.
+  if (web::windowDestroyed()) return DD_OK;
+  copyInto(front, destination, pixels, sourcePitch, source);
+  fbweb_showPicture(front);
+  return DD_OK;
+}
+
+HRESULT ddBltSurface(Handle target, const Rect& destination, Handle source,
+                     const Rect& sourceRect) {
+  if (target != backBufferHandle || source != primaryHandle || !flipChain)
+    return E_FAIL;
+  copyInto(back, destination, front, pictureWidth, sourceRect);
+  return DD_OK;
+}
+
+HRESULT ddFlip(Handle primary) {
+  if (primary != primaryHandle || !flipChain) return E_FAIL;
+  if (web::windowDestroyed()) return DD_OK;  // nothing left to show it on
+  std::swap(front, back);
+  waitForFrame();
+  fbweb_showPicture(front);
+  return DD_OK;
+}
+
+HRESULT ddWaitForVerticalBlank(Handle directDraw) {
+  if (directDraw != directDrawHandle || !opened) return E_FAIL;
+  if (!web::windowDestroyed()) waitForFrame();
+  return DD_OK;
+}
+
+// The canvas keeps its pictures: nothing is ever lost.
+HRESULT ddIsLost(Handle surface) {
+  return isFlipSurface(surface) ? DD_OK : E_FAIL;
+}
+
+HRESULT ddRestore(Handle surface) {
+  return isFlipSurface(surface) ? DD_OK : E_FAIL;
+}
+
+void ddRelease(Handle object) {
+  if (object == primaryHandle) {
+    primaryMade = false;
+    flipChain = false;
+  } else if (object == directDrawHandle) {
+    opened = false;
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,74 @@
+// Reads the game's picture off a screenshot of the page's canvas (the
+// canvas alone, at whatever whole scale the page gave it) with the
+// end-to-end decoder, and prints what it shows as one line of JSON for the
+// browser suite: the arena cell by cell, the player, the status bar, the
+// pause message.
+//
+//   web_decode <data dir> <screenshot.png>
+#include <cstdio>
+#include <string>
+
+#include "tests/e2e/Image.h"
+#include "tests/e2e/ScreenDecoder.h"
+
+using namespace e2e;
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: web_decode <data dir> <screenshot.png>\n");
+    return 2;
+  }
+  Artwork art;
+  std::string error;
+  if (!art.load(argv[1], &error)) {
+    std::fprintf(stderr, "web_decode: %s\n", error.c_str());
+    return 2;
+  }
+  const Screenshot shot = readPng(argv[2], &error);
+  if (shot.empty()) {
+    std::fprintf(stderr, "web_decode: %s\n", error.c_str());
+    return 2;
+  }
+  const int scale = shot.width / pictureWidth;
+  if (scale < 1 || shot.width != scale * pictureWidth ||
+      shot.height != scale * pictureHeight) {
+    std::printf("{\"picture\":false,\"width\":%d,\"height\":%d}\n", shot.width,
+                shot.height);
+    return 0;
+  }
+  const std::optional<Picture> picture = extractPicture(shot, 0, 0, scale);
+  if (!picture) {
+    std::printf("{\"picture\":false}\n");
+    return 0;
+  }
+  const ArenaView view = decode(*picture, art);
+  std::string pieces, hidden, layout, map = view.map();
+  int cornersEmpty = 0;
+  for (int c = 0; c < arenaColumns; ++c)
+    for (int r = 0; r < arenaRows; ++r) {
+      const CellView& cell = view.cell(c, r);
+      const char* comma = pieces.empty() ? "" : ",";
+      pieces += comma + std::to_string(cell.piece());
+      hidden += comma + std::to_string(cell.hiddenPixels);
+      layout += comma + std::to_string(layoutTile(c, r));
+      if (isStartCorner(c, r) &&
+          (cell.isEmpty() || (cell.hiddenPixels > 0 && cell.couldBeEmpty())))
+        ++cornersEmpty;
+    }
+  for (char& ch : map)
+    if (ch == '\n') ch = '/';
+  std::printf(
+      "{\"picture\":true,\"scale\":%d,\"unevenBlocks\":%d,"
+      "\"layoutShown\":%s,\"statusBar\":%s,\"paused\":%s,"
+      "\"pauseTextPixels\":%d,\"blocks\":%d,\"cornersEmpty\":%d,"
+      "\"player\":{\"found\":%s,\"x\":%d,\"y\":%d,\"column\":%d,\"row\":%d,"
+      "\"frame\":%d},"
+      "\"pieces\":[%s],\"hidden\":[%s],\"layout\":[%s],\"map\":\"%s\"}\n",
+      scale, picture->unevenBlocks, view.layoutShown ? "true" : "false",
+      view.statusBar ? "true" : "false", view.paused() ? "true" : "false",
+      view.pauseTextPixels, view.blockCount(), cornersEmpty,
+      view.player.found ? "true" : "false", view.player.x, view.player.y,
+      view.player.column(), view.player.row(), view.player.frame,
+      pieces.c_str(), hidden.c_str(), layout.c_str(), map.c_str());
+  return 0;
+}
