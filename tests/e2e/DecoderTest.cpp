@@ -5,12 +5,14 @@
 
 #include <filesystem>
 
-#include "tests/e2e/Harness.h"
-#include "tests/e2e/Image.h"
-#include "tests/e2e/ScreenDecoder.h"
-#include "tests/e2e/XClient.h"
+#include "tests/xharness/Harness.h"
+#include "tests/xharness/Image.h"
+#include "tests/xharness/ScreenDecoder.h"
+#include "tests/xharness/XClient.h"
 
 namespace e2e {
+
+using namespace xharness;
 namespace {
 
 const Artwork& artwork() {

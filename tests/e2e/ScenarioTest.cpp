@@ -18,9 +18,11 @@
 #include <sstream>
 #include <thread>
 
-#include "tests/e2e/Harness.h"
+#include "tests/xharness/Harness.h"
 
 namespace e2e {
+
+using namespace xharness;
 namespace {
 
 using namespace std::chrono_literals;
@@ -39,16 +41,6 @@ constexpr int bombRow = 1;
 
 std::string where(int column, int row) {
   return "(" + std::to_string(column) + ", " + std::to_string(row) + ")";
-}
-
-AssertionResult startPlaying(Session& s, Look* first = nullptr,
-                             bool newServer = true) {
-  if (newServer && !s.startServer())
-    return AssertionFailure() << "the X server did not start";
-  if (!s.startGame()) return AssertionFailure() << "the game did not start";
-  if (!s.waitForFirstPicture(15s, first))
-    return AssertionFailure() << "the game showed no arena";
-  return AssertionSuccess();
 }
 
 bool isBombTile(int tile) {
@@ -732,31 +724,6 @@ TEST(ScenarioQuit, EscapeEndsTheGameWithStatusZero) {
   EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
       << describeStatus(*status);
   for (const WindowInfo& w : s.topWindows()) EXPECT_NE(w.name, gameCaption);
-}
-
-TEST(ScenarioQuit, ClosingTheWindowEndsTheGameWithStatusZero) {
-  Session s;
-  ASSERT_TRUE(startPlaying(s));
-  // What a window manager sends when its close button is clicked.
-  std::string error;
-  ASSERT_TRUE(x11::sendCloseRequest(s.display(), s.gameWindow(), &error))
-      << error;
-  s.log("close request sent");
-  const auto status = s.waitGameExit(10s);
-  ASSERT_TRUE(status) << "the game did not end on the close request";
-  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
-      << describeStatus(*status);
-}
-
-TEST(ScenarioQuit, SigtermEndsTheGameWithStatusZero) {
-  Session s;
-  ASSERT_TRUE(startPlaying(s));
-  s.game().signal(SIGTERM);
-  s.log("SIGTERM sent");
-  const auto status = s.waitGameExit(10s);
-  ASSERT_TRUE(status) << "the game did not end on SIGTERM";
-  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
-      << describeStatus(*status);
 }
 
 // ------------------------------------------------------------ no sound

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-namespace e2e {
+namespace xharness {
 
 using Milliseconds = std::chrono::milliseconds;
 
@@ -70,4 +70,4 @@ CommandResult runCommand(const std::vector<std::string>& argv,
 // "exited with 0", "killed by signal 9", ...
 std::string describeStatus(int waitStatus);
 
-}  // namespace e2e
+}  // namespace xharness

@@ -1,4 +1,4 @@
-#include "tests/e2e/Process.h"
+#include "tests/xharness/Process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -15,7 +15,7 @@
 
 extern char** environ;
 
-namespace e2e {
+namespace xharness {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -219,4 +219,4 @@ std::string describeStatus(int waitStatus) {
   return "wait status " + std::to_string(waitStatus);
 }
 
-}  // namespace e2e
+}  // namespace xharness

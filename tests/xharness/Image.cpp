@@ -1,4 +1,4 @@
-#include "tests/e2e/Image.h"
+#include "tests/xharness/Image.h"
 
 #include <algorithm>
 #include <exception>
@@ -6,7 +6,7 @@
 
 #include "tools/pictures/Png.h"
 
-namespace e2e {
+namespace xharness {
 
 Screenshot Screenshot::crop(int x, int y, int w, int h) const {
   const int x0 = std::clamp(x, 0, width), y0 = std::clamp(y, 0, height);
@@ -42,4 +42,4 @@ bool writePng(const std::string& path, const Screenshot& image) {
   }
 }
 
-}  // namespace e2e
+}  // namespace xharness
