@@ -52,9 +52,7 @@ void drawScene(std::uint16_t frame) {
 
 struct Scene {
   bool windowed = false;
-  int frames = 0;                // 0: until the window is closed
-  int loseDisplayAt = -1;        // frame at which the renderer reports a reset
-  const char* timing = nullptr;  // file for the measured frame rate
+  int loseDisplayAt = -1;  // frame at which the renderer reports a reset
 };
 
 // The child: the window and display as the game makes them, then frames of
@@ -64,12 +62,7 @@ struct Scene {
   windowedMode = scene.windowed ? 1 : 0;
   appWindow.create(1);
   if (!graphics.init()) std::_Exit(101);
-  // The frame rate is taken over the frames after the first ten, whose
-  // presents also start the renderer up.
-  constexpr int settled = 10;
-  auto start = std::chrono::steady_clock::now();
   for (int n = 1; appWindow.quit == 0; ++n) {
-    if (scene.frames != 0 && n > scene.frames) break;
     if (n == scene.loseDisplayAt) {
       SDL_Event reset{};
       reset.type = SDL_RENDER_DEVICE_RESET;
@@ -85,19 +78,9 @@ struct Scene {
     }
     drawScene(static_cast<std::uint16_t>(n));
     graphics.present();
-    if (n == settled) start = std::chrono::steady_clock::now();
     if (n == scene.loseDisplayAt &&
         platform::ddIsLost(graphics.backBuffer) != platform::DD_OK)
       std::_Exit(103);
-  }
-  if (scene.timing != nullptr) {
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
-            .count();
-    if (std::FILE* f = std::fopen(scene.timing, "w")) {
-      std::fprintf(f, "%d %.6f\n", scene.frames - settled, seconds);
-      std::fclose(f);
-    }
   }
   std::exit(static_cast<int>(appWindow.lastMessage.wParam));
 }
@@ -485,36 +468,6 @@ TEST(RealWindow, WindowedPictureSitsAtTheClientCornerAndFollowsTheWindow) {
   EXPECT_EQ(game.status(), 0);
 }
 
-TEST(RealWindow, ClosingTheGameWindowEndsTheProgramWithStatusZero) {
-  REQUIRE_X();
-  Child game([] { std::exit(winMain(1)); });
-  Desktop desktop;
-  ASSERT_TRUE(desktop.open());
-  Window window = 0;
-  ASSERT_TRUE(
-      eventually([&] { return (window = desktop.find(caption)) != 0; }));
-  ASSERT_TRUE(eventually([&] {
-    // Running: something other than black is on the screen.
-    const Shot shot = screenshot(desktop);
-    for (std::size_t i = 0; i < shot.rgb.size(); ++i)
-      if (shot.rgb[i] != 0) return true;
-    return false;
-  }));
-  screenshot(desktop, "game");
-  desktop.requestClose(desktop.find(caption));
-  EXPECT_EQ(game.status(), 0);
-}
-
-TEST(RealWindow, AnInterruptEndsTheProgramWithStatusZero) {
-  REQUIRE_X();
-  Child game([] { runScene({}); });
-  Desktop desktop;
-  ASSERT_TRUE(desktop.open());
-  ASSERT_TRUE(eventually([&] { return desktop.find(caption) != 0; }));
-  kill(game.pid(), SIGTERM);
-  EXPECT_EQ(game.status(), 0);
-}
-
 // Start-up failures show their message in a box of its own, in front: the
 // full-screen window gets out of its way.
 TEST(RealWindow, AMessageBoxShowsInFrontAndWaitsForOk) {
@@ -597,32 +550,6 @@ TEST(SdlQueue, ARequestToEndIsSeenWithoutBeingTaken) {
   EXPECT_TRUE(platform::quitPending());
   EXPECT_EQ(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT), 1);
   SDL_QuitSubSystem(SDL_INIT_EVENTS);
-}
-
-// Not a check: the rate at which frames are shown, for the record.
-TEST(RealWindow, FrameRateOverSixHundredFrames) {
-  REQUIRE_X();
-  const std::string file = std::string(SCREENSHOT_DIR) + "/timing.txt";
-  std::system("mkdir -p " SCREENSHOT_DIR);
-  for (bool windowed : {false, true}) {
-    std::remove(file.c_str());
-    Child game([&file, windowed] {
-      runScene({.windowed = windowed, .frames = 610, .timing = file.c_str()});
-    });
-    ASSERT_EQ(game.status(60), 0);
-    int frames = 0;
-    double seconds = 0;
-    std::ifstream in(file);
-    ASSERT_TRUE(in >> frames >> seconds);
-    ASSERT_EQ(frames, 600);
-    const double rate = frames / seconds;
-    const char* mode = windowed ? "windowed" : "full screen";
-    std::printf("%s: %d frames in %.3f s: %.2f frames per second\n", mode,
-                frames, seconds, rate);
-    RecordProperty(
-        windowed ? "windowedFramesPerSecond" : "fullScreenFramesPerSecond",
-        std::to_string(rate));
-  }
 }
 
 }  // namespace
