@@ -1,9 +1,9 @@
 // The window and the display on the real SDL layer, under Xvfb: the game (or
 // a test scene drawn through the same Graphics object) runs in a child
-// process, and the test looks at it from outside through the X server:
-// window name and class, screenshots taken with ImageMagick's import, focus
-// moved to a window of its own, and the close request a window manager
-// would send.
+// process of the shared real-X harness, and the test looks at it from
+// outside through the X server: window name and class, screenshots grabbed
+// by the harness, focus moved to a window of its own, and the close request
+// a window manager would send.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +20,9 @@
 #include "app/Game.h"
 #include "app/Globals.h"
 #include "platform/sdl/SdlWindow.h"
+#include "tests/xharness/Image.h"
+#include "tests/xharness/Process.h"
+#include "tests/xharness/XClient.h"
 
 // Last: Xlib's macros would clash with the names above.
 // clang-format off
@@ -87,40 +89,24 @@ struct Scene {
 
 // ------------------------------------------------------------ the outside
 
+// The game's code in a child process of the shared harness's.
 class Child {
  public:
   template <typename Body>
   explicit Child(Body body) {
-    std::fflush(stdout);  // or the child prints it again on its way out
-    std::fflush(stderr);
-    pid_ = fork();
-    if (pid_ == 0) body();
-  }
-  ~Child() {
-    if (pid_ > 0 && !finished_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
+    child_.fork(body);
   }
   // Exit status once it has ended within `seconds`, else -1.
   int status(double seconds = 10) {
-    const auto until = std::chrono::steady_clock::now() +
-                       std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < until) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        finished_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 200 + WTERMSIG(status);
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return -1;
+    const auto status = child_.wait(
+        std::chrono::milliseconds(static_cast<long long>(seconds * 1000)));
+    if (!status) return -1;
+    return WIFEXITED(*status) ? WEXITSTATUS(*status) : 200 + WTERMSIG(*status);
   }
-  pid_t pid() const { return pid_; }
+  pid_t pid() const { return child_.pid(); }
 
  private:
-  pid_t pid_ = -1;
-  bool finished_ = false;
+  xharness::Child child_;
 };
 
 template <typename Done>
@@ -204,16 +190,9 @@ class Desktop {
   }
   // What a window manager sends when the player closes the window.
   void requestClose(Window w) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = w;
-    event.xclient.message_type = XInternAtom(x_, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] =
-        static_cast<long>(XInternAtom(x_, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(x_, w, False, NoEventMask, &event);
-    XSync(x_, False);
+    const char* display = std::getenv("DISPLAY");
+    xharness::x11::sendCloseRequest(
+        name_.empty() ? (display ? display : "") : name_, w);
   }
 
  private:
@@ -263,42 +242,32 @@ class Desktop {
 
 // A screenshot of the whole screen, kept as PNG for people to look at.
 struct Shot {
-  int width = 0, height = 0;
-  std::vector<unsigned char> rgb;
+  xharness::Screenshot screen;
 
   // The 16-bit 5-6-5 value the pixel was shown from.
   std::uint16_t at(int x, int y) const {
-    const unsigned char* p =
-        &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
+    const std::uint8_t* p = screen.at(x, y);
     return static_cast<std::uint16_t>((p[0] >> 3) << 11 | (p[1] >> 2) << 5 |
                                       p[2] >> 3);
   }
   bool white(int x, int y) const {
-    const unsigned char* p =
-        &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
+    const std::uint8_t* p = screen.at(x, y);
     return p[0] == 255 && p[1] == 255 && p[2] == 255;
   }
 };
 
 Shot screenshot(const Desktop& desktop, const std::string& keepAs = "") {
-  Shot shot;
-  shot.width = desktop.width();
-  shot.height = desktop.height();
-  const std::string raw = std::string(SCREENSHOT_DIR) + "/last.rgb";
-  const std::string display =
-      desktop.name().empty() ? "" : " -display " + desktop.name();
-  std::system(("mkdir -p " SCREENSHOT_DIR " && import" + display +
-               " -window root -depth 8 rgb:" + raw)
-                  .c_str());
-  std::ifstream in(raw, std::ios::binary);
-  shot.rgb.assign(std::istreambuf_iterator<char>(in), {});
-  if (shot.rgb.size() != static_cast<std::size_t>(shot.width) * shot.height * 3)
-    shot.rgb.assign(static_cast<std::size_t>(shot.width) * shot.height * 3, 0);
-  if (!keepAs.empty())
-    std::system(("convert -size " + std::to_string(shot.width) + "x" +
-                 std::to_string(shot.height) + " -depth 8 rgb:" + raw + " " +
-                 SCREENSHOT_DIR "/" + keepAs + ".png")
-                    .c_str());
+  const char* display = std::getenv("DISPLAY");
+  xharness::x11::Grabber grabber(
+      desktop.name().empty() ? (display ? display : "") : desktop.name());
+  Shot shot{grabber.grab(0, 0, desktop.width(), desktop.height())};
+  if (shot.screen.empty())
+    shot.screen = xharness::Screenshot(desktop.width(), desktop.height());
+  if (!keepAs.empty()) {
+    std::filesystem::create_directories(SCREENSHOT_DIR);
+    xharness::writePng(std::string(SCREENSHOT_DIR) + "/" + keepAs + ".png",
+                       shot.screen);
+  }
   return shot;
 }
 
@@ -333,14 +302,11 @@ struct Placement {
   }
 };
 
-bool haveTools() {
-  return std::getenv("DISPLAY") != nullptr &&
-         std::system("command -v import convert >/dev/null 2>&1") == 0;
-}
+bool haveTools() { return std::getenv("DISPLAY") != nullptr; }
 
-#define REQUIRE_X()                                                \
-  do {                                                             \
-    if (!haveTools()) GTEST_SKIP() << "no X display or no import"; \
+#define REQUIRE_X()                                   \
+  do {                                                \
+    if (!haveTools()) GTEST_SKIP() << "no X display"; \
   } while (0)
 
 // ------------------------------------------------------------ the tests
