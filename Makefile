@@ -86,11 +86,16 @@ test: deps-test web browser-deps
 	  ctest --preset $$preset -j $(JOBS) || status=1; \
 	done; exit $$status
 
+# The benchmarks, the whole-program figures and key-to-screen latency (the
+# last also on the windowed variant of the game).
 bench: deps-dev
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench -j $(JOBS)
+	@cmake --preset windowed >/dev/null
+	@cmake --build --preset windowed -j $(JOBS)
 	@build/bench/bench/fusebound_bench
 	@bench/whole-program.sh build/bench
+	@bench/latency.sh build/bench build/windowed
 
 pictures: deps-dev
 	@cmake --preset ci >/dev/null

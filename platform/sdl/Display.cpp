@@ -82,12 +82,25 @@ void drawPicture() {
   }
 }
 
-// Waits as a 60 Hz display would, then shows what was drawn.
+// A picture shown since the last wait for the vertical blank: on the clock,
+// its own wait has reached the next deadline already.
+bool shownSinceBlank = false;
+
+// Shows what was drawn and paces as a 60 Hz display would. With vsync the
+// present waits for the refresh. On the clock, the picture goes out at once
+// (nothing refreshes a virtual screen, and a faster one shows it at its next
+// refresh) and the wait comes after it, until the next frame is due: waiting
+// first would hold every frame back by most of a period after the controls
+// it shows were read, for the same 60 frames a second.
 void showPaced() {
-  if (!pacer.vsync()) sdl::sleepUntil(pacer.schedule(sdl::nowNanoseconds()));
   SDL_RenderPresent(renderer);
-  if (pacer.vsync() && !pacer.presented(sdl::nowNanoseconds()))
-    SDL_RenderSetVSync(renderer, 0);  // it did not wait: pace by the clock
+  const std::int64_t now = sdl::nowNanoseconds();
+  if (pacer.vsync()) {
+    if (!pacer.presented(now)) SDL_RenderSetVSync(renderer, 0);  // pace by
+    return;                                                      // the clock
+  }
+  sdl::sleepUntil(pacer.shown(now));
+  shownSinceBlank = true;
 }
 
 bool canShow() { return renderer != nullptr && texture != nullptr; }
@@ -234,9 +247,7 @@ HRESULT ddBltFromMemory(Handle target, const Rect& destination,
   windowedPlace = {destination.left - clientX, destination.top - clientY, width,
                    height};
   drawPicture();
-  SDL_RenderPresent(renderer);
-  if (pacer.vsync() && !pacer.presented(sdl::nowNanoseconds()))
-    SDL_RenderSetVSync(renderer, 0);
+  showPaced();
   return DD_OK;
 }
 
@@ -265,8 +276,13 @@ HRESULT ddFlip(Handle primary) {
 
 HRESULT ddWaitForVerticalBlank(Handle directDraw) {
   if (directDraw != directDrawHandle || renderer == nullptr) return E_FAIL;
-  // With vsync the present that follows waits; otherwise the clock does.
-  if (!pacer.vsync() && !sdl::windowDestroyed())
+  // With vsync the present that follows waits. On the clock, a picture
+  // shown since the last call has waited for this blank already; otherwise
+  // the wait is for the next deadline.
+  if (pacer.vsync() || sdl::windowDestroyed()) return DD_OK;
+  if (shownSinceBlank)
+    shownSinceBlank = false;
+  else
     sdl::sleepUntil(pacer.schedule(sdl::nowNanoseconds()));
   return DD_OK;
 }

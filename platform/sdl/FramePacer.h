@@ -27,6 +27,15 @@ class FramePacer {
   // is due, given the time now; never earlier than a past deadline allows.
   std::int64_t schedule(std::int64_t now);
 
+  // Clock pacing for a display that shows a frame as soon as it is handed
+  // over: a frame was shown at `now`; the time at which the next is due,
+  // until which the display is taken. A frame shown late by up to
+  // `lateLimit` periods leaves the next one due on the old rhythm.
+  std::int64_t shown(std::int64_t now) {
+    schedule(now);
+    return start_ + offset(frames_);
+  }
+
   // Vsync pacing: a present returned at `now`. False (and clock pacing from
   // then on) once the presents are found not to wait.
   bool presented(std::int64_t now);

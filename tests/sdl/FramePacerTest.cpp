@@ -39,6 +39,27 @@ TEST(FramePacer, ASlightlyLateFrameIsMadeUpALongDelayStartsAfresh) {
   EXPECT_EQ(pacer.schedule(late + 5000), late + 5000);
 }
 
+TEST(FramePacer, AFrameShownAtOnceIsFollowedByTheNextDeadline) {
+  FramePacer pacer;
+  const std::int64_t period = second / 60;
+  const std::int64_t start = 7 * second;
+  // The first frame goes out at once; the next is due one period later.
+  EXPECT_EQ(pacer.shown(start), start + period);
+  // Each frame is shown a little after its deadline: the rhythm stays.
+  std::int64_t due = start + period;
+  for (int frame = 2; frame <= 600; ++frame) {
+    due = pacer.shown(due + 300'000);
+    EXPECT_GE(due - start, frame * second / 60);
+    EXPECT_LE(due - start, frame * second / 60 + 1);
+  }
+  EXPECT_EQ(due, start + 10 * second);
+  // Shown two periods late: the next is due at once, on the old rhythm.
+  EXPECT_EQ(pacer.shown(due + 2 * period), due + period);
+  // A long stall: a fresh schedule from the frame shown after it.
+  const std::int64_t late = due + second;
+  EXPECT_EQ(pacer.shown(late), late + period);
+}
+
 TEST(FramePacer, PresentsThatDoNotWaitEndTheTrustInVsync) {
   FramePacer steady(true);
   std::int64_t now = second;

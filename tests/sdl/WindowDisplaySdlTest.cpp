@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -474,6 +475,71 @@ TEST(RealWindow, WithoutADisplayMessagesGoToStandardError) {
       },
       ::testing::ExitedWithCode(0),
       "Error, Quiting\\.\\.: Couldn't Access VideoCard!\n");
+}
+
+// The child of the next test: whole frames in red and blue in turn, while a
+// second X connection watches the middle of the screen (inside the picture
+// both full screen and windowed). Exit status 0 once a frame was on the
+// screen while its present still had a good part of the frame to wait, 1 if
+// none of five was, 2 if a frame never showed.
+[[noreturn]] void watchPresents(bool windowed) {
+  windowedMode = windowed ? 1 : 0;
+  appWindow.create(1);
+  if (!graphics.init()) std::_Exit(101);
+  Display* x = XOpenDisplay(nullptr);
+  if (x == nullptr) std::_Exit(102);
+  const int cx = DisplayWidth(x, DefaultScreen(x)) / 2;
+  const int cy = DisplayHeight(x, DefaultScreen(x)) / 2;
+  Surface* s = graphics.compositionSurface;
+  const auto fill = [s](std::uint16_t colour) {
+    for (int y = 0; y < frameHeight; ++y)
+      for (int x = 0; x < frameWidth; ++x) s->pixels[y * s->width + x] = colour;
+  };
+  for (int n = 0; n < 10; ++n) {  // the renderer starts up
+    fill(0);
+    graphics.present();
+  }
+  using Clock = std::chrono::steady_clock;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    const bool red = attempt % 2 == 0;
+    fill(red ? 0xF800 : 0x001F);
+    Clock::time_point seen{};
+    std::thread watcher([&] {
+      const auto until = Clock::now() + std::chrono::seconds(1);
+      while (Clock::now() < until) {
+        XImage* image = XGetImage(x, DefaultRootWindow(x), cx, cy, 1, 1,
+                                  AllPlanes, ZPixmap);
+        if (image == nullptr) continue;
+        const unsigned long pixel = XGetPixel(image, 0, 0);
+        XDestroyImage(image);
+        const unsigned r = (pixel >> 16 & 0xFF) >> 3,
+                       g = (pixel >> 8 & 0xFF) >> 2, b = (pixel & 0xFF) >> 3;
+        if (g == 0 && (red ? r == 31 && b == 0 : r == 0 && b == 31)) {
+          seen = Clock::now();
+          return;
+        }
+      }
+    });
+    graphics.present();
+    const Clock::time_point returned = Clock::now();
+    watcher.join();
+    if (seen == Clock::time_point{}) std::_Exit(2);
+    // A quarter of a frame: far more than a present takes to come back once
+    // its picture is out, far less than the wait for the next frame.
+    if (returned - seen > std::chrono::microseconds(4'000)) std::_Exit(0);
+  }
+  std::_Exit(1);
+}
+
+// The picture goes to the screen as soon as it is presented; the wait that
+// keeps 60 frames a second comes after it, not between the game reading its
+// controls and the player seeing the result.
+TEST(RealWindow, APresentShowsThePictureBeforeItWaitsForTheNextFrame) {
+  REQUIRE_X();
+  for (bool windowed : {false, true}) {
+    Child game([windowed] { watchPresents(windowed); });
+    EXPECT_EQ(game.status(30), 0) << (windowed ? "windowed" : "full screen");
+  }
 }
 
 // The message queue on its own, with no window.
