@@ -126,7 +126,9 @@ class Desktop {
  public:
   // The default screen, or the named one (":99.1").
   explicit Desktop(const std::string& name = "")
-      : name_(name), x_(XOpenDisplay(name.empty() ? nullptr : name.c_str())) {}
+      : name_(name), x_(XOpenDisplay(name.empty() ? nullptr : name.c_str())) {
+    XSetErrorHandler(ignoreVanishedWindows);
+  }
   ~Desktop() {
     if (x_ != nullptr) XCloseDisplay(x_);
   }
@@ -220,6 +222,19 @@ class Desktop {
       XFree(name);
     }
     return result;
+  }
+
+  // SDL makes and drops windows of its own while the game starts: one can go
+  // between our listing it and asking about it. Such a request fails and is
+  // answered as "not found"; Xlib's default would end the test process.
+  static int ignoreVanishedWindows(Display*, XErrorEvent* error) {
+    if (error->error_code == BadWindow || error->error_code == BadDrawable ||
+        error->error_code == BadMatch)
+      return 0;
+    char text[128];
+    XGetErrorText(error->display, error->error_code, text, sizeof text);
+    std::fprintf(stderr, "X error: %s\n", text);
+    std::abort();
   }
 
   Window find(Window parent, const std::string& name, int depth) {
