@@ -32,7 +32,7 @@
 #include <random>
 #include <string>
 
-#include "tests/e2e/XClient.h"
+#include "tests/xharness/XClient.h"
 
 namespace {
 
@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "key-to-screen: the X server has no XTEST\n");
     return 1;
   }
-  e2e::x11::Grabber grabber(displayName != nullptr ? displayName : "");
+  xharness::x11::Grabber grabber(displayName != nullptr ? displayName : "");
   if (!grabber.ok()) return 1;
 
   Window target = 0;
@@ -163,11 +163,11 @@ int main(int argc, char** argv) {
   int lost = 0;
   for (int press = 0; press < presses; ++press) {
     // Still for settleMs: nothing left over from the last press.
-    e2e::Screenshot before = grabber.grab(gx, gy, gw, gh);
+    xharness::Screenshot before = grabber.grab(gx, gy, gw, gh);
     double stillSince = nowMs();
     for (;;) {
       sleepMs(5);
-      e2e::Screenshot again = grabber.grab(gx, gy, gw, gh);
+      xharness::Screenshot again = grabber.grab(gx, gy, gw, gh);
       if (again.rgb != before.rgb) {
         before = std::move(again);
         stillSince = nowMs();
@@ -192,7 +192,7 @@ int main(int argc, char** argv) {
 
     double lastOld = start, seen = 0;
     for (;;) {
-      const e2e::Screenshot now = grabber.grab(gx, gy, gw, gh);
+      const xharness::Screenshot now = grabber.grab(gx, gy, gw, gh);
       const double grabbed = nowMs();
       if (now.rgb != before.rgb) {
         seen = grabbed;

@@ -1,6 +1,9 @@
-// A scripted platform for tests: every call is logged, any call can be made
-// to fail, keyboard and joystick states are scripted per read, messages and
-// focus changes are queued by the test, and each presented frame is captured.
+// A scripted platform for tests: every call is logged, any call that can fail
+// on a real machine can be made to fail (see `Fault`), keyboard and joystick
+// states are scripted per read, messages and focus changes are queued by the
+// test, and each presented frame is captured. Its devices live in files of
+// their own, as on the SDL side: CallLog.cpp (the log and the faults),
+// Window.cpp, Display.cpp, Input.cpp and Sound.cpp.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +31,47 @@ constexpr platform::Handle joystick = 0x103;
 constexpr platform::Handle directSound = 0x300;
 }  // namespace handles
 
+// The calls a test can make fail. A call made on several objects has one
+// fault per object; one fault covers a call whatever its arguments.
+enum class Fault {
+  createWindow,
+  soundCreate,         // directSoundCreate
+  soundLevel,          // dsSetCooperativeLevel
+  inputCreate,         // directInputCreate
+  keyboardCreate,      // diCreateDevice for the keyboard
+  keyboardLevel,       // diSetCooperativeLevel on the keyboard
+  keyboardFormat,      // diSetDataFormat on the keyboard
+  keyboardAcquire,     // diAcquire on the keyboard
+  keyboardRead,        // diGetDeviceState on the keyboard
+  joystickEnum,        // diEnumDevices
+  joystickCreate,      // diCreateDevice for a joystick
+  joystickInterface2,  // diQueryInterface2
+  joystickLevel,       // diSetCooperativeLevel on the joystick
+  joystickFormat,      // diSetDataFormat on the joystick
+  joystickRange,       // diSetRange, either axis
+  joystickAcquire,     // diAcquire on the joystick
+  joystickPoll,        // diPoll
+  joystickRead,        // diGetDeviceState on the joystick
+  videoCreate,         // directDrawCreate
+  videoLevel,          // ddSetCooperativeLevel
+  displayMode,         // ddSetDisplayMode
+  primaryCreate,       // ddCreatePrimarySurface, with or without flip chain
+  backBufferAttach,    // ddGetAttachedBackBuffer
+  pixelFormat,         // ddGetPixelFormat
+  surfaceCreate,       // ddCreateOffscreenSurface, any size
+  blitToBack,          // ddBltFromMemory onto the back buffer
+  blitToPrimary,       // ddBltFromMemory onto the primary (windowed)
+  surfaceCopy,         // ddBltSurface
+  flip,                // ddFlip
+  verticalBlank,       // ddWaitForVerticalBlank
+  restorePrimary,      // ddRestore of the primary
+  restoreBack,         // ddRestore of the back buffer
+  count
+};
+
+// The fault's name, as in the enumeration ("keyboardAcquire").
+const char* nameOf(Fault fault);
+
 struct MessageBoxShown {
   std::string text;
   std::string caption;
@@ -45,10 +89,10 @@ constexpr int desktopHeight = 768;
 
 struct State {
   // Calls, in order: the function's name, then the object it acted on
-  // ("diAcquire keyboard"). Tests fail a call by putting its logged name in
-  // `failing`.
+  // ("diAcquire keyboard"), then any flags in decimal.
   std::vector<std::string> calls;
-  std::set<std::string> failing;
+  std::set<Fault> failing;  // see `fail`
+  std::set<Fault> hit;      // faults that made a call fail
   bool logCalls = true;
   bool echo = false;  // also write every call to standard error
 
@@ -106,11 +150,21 @@ struct State {
 
 State& state();
 
-// Back to a new machine: no calls, no failures, nothing queued.
+// Back to a new machine: no calls, no failures, nothing queued. Faults set
+// but never hit are remembered for `faultsNeverHit`.
 void reset();
 
-// Make the call logged under `name` fail from now on.
-void fail(const std::string& name);
+// Make the calls under `fault` fail from now on. A fault that no call ever
+// hits is a mistake in the test: `faultsNeverHit` lists it, and a process
+// that ends with one prints "fake: fault never hit: <name>" to standard error
+// and exits with status `neverHitStatus`.
+void fail(Fault fault);
+constexpr int neverHitStatus = 86;
+
+// Faults set since the last `forgetFaults` that no call hit, then forgets
+// them all.
+std::vector<Fault> faultsNeverHit();
+void forgetFaults();
 
 // Index of the first logged call with this name, or -1.
 int indexOf(const std::string& name);

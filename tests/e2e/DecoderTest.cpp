@@ -5,12 +5,14 @@
 
 #include <filesystem>
 
-#include "tests/e2e/Harness.h"
-#include "tests/e2e/Image.h"
-#include "tests/e2e/ScreenDecoder.h"
-#include "tests/e2e/XClient.h"
+#include "tests/xharness/Harness.h"
+#include "tests/xharness/Image.h"
+#include "tests/xharness/ScreenDecoder.h"
+#include "tests/xharness/XClient.h"
 
 namespace e2e {
+
+using namespace xharness;
 namespace {
 
 const Artwork& artwork() {
@@ -172,7 +174,7 @@ TEST(ScreenDecoder, CountsBlocksOfAScaledScreenThatAreNotOneColour) {
   EXPECT_EQ(picture->unevenBlocks, 1);
 }
 
-TEST(Png, WritesAndReadsBackExactly) {
+TEST(Screenshot, KeepsItsPixelsThroughAFileAndCropsWithinItself) {
   Screenshot image(7, 5);
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 7; ++x)
@@ -182,16 +184,15 @@ TEST(Png, WritesAndReadsBackExactly) {
   const std::string path = ::testing::TempDir() + "/e2e-png-roundtrip.png";
   ASSERT_TRUE(writePng(path, image));
   std::string error;
-  const Screenshot back = readPng(path, &error);
-  EXPECT_EQ(back.width, 7);
-  EXPECT_EQ(back.height, 5);
-  EXPECT_EQ(back.rgb, image.rgb) << error;
-  EXPECT_EQ(image.crop(5, 3, 10, 10).width, 2);
-
-  std::filesystem::resize_file(path, 40);
+  EXPECT_EQ(readPng(path, &error).rgb, image.rgb) << error;
+  std::filesystem::remove(path);
   EXPECT_TRUE(readPng(path, &error).empty());
   EXPECT_FALSE(error.empty());
-  std::filesystem::remove(path);
+
+  const Screenshot corner = image.crop(5, 3, 10, 10);
+  EXPECT_EQ(corner.width, 2);
+  EXPECT_EQ(corner.height, 2);
+  EXPECT_EQ(corner.at(1, 1)[0], image.at(6, 4)[0]);
 }
 
 TEST(BoxText, FoundOnlyWhereEveryPixelOfItMatches) {

@@ -13,9 +13,11 @@
 #include <set>
 #include <sstream>
 
-#include "tests/e2e/Harness.h"
+#include "tests/xharness/Harness.h"
 
 namespace e2e {
+
+using namespace xharness;
 namespace {
 
 namespace fs = std::filesystem;

@@ -14,6 +14,7 @@
 #include "input/KeyBindings.h"
 #include "platform/fake/FakePlatform.h"
 #include "player/Player.h"
+#include "tests/support/ArenaInvariants.h"
 #include "video/Graphics.h"
 
 namespace reliability {
@@ -188,70 +189,6 @@ char message[256];
 const char* broken(const char* what, int a, int b) {
   std::snprintf(message, sizeof message, "%s (%d, %d)", what, a, b);
   return message;
-}
-
-const char* brokenCell(const char* what, int column, int row) {
-  const Cell& c = Arena::grid[column][row];
-  std::snprintf(message, sizeof message,
-                "cell (%d, %d): %s: type %d frame %d timer %d power %d step %d",
-                column, row, what, c.type, c.frame, c.timer, c.power, c.step);
-  return message;
-}
-
-constexpr std::int8_t bombPulse[13] = {0, 1, 2, 1, 0, 1, 2, 1, 0, 1, 2, 1, 0};
-constexpr std::int8_t flamePhase[7] = {0, 1, 2, 3, 2, 1, 0};
-
-const char* checkCell(int column, int row) {
-  const Cell& c = Arena::grid[column][row];
-  const std::int8_t layoutValue = Arena::layout()[row][column];
-  if (layoutValue == layoutReserved)
-    return brokenCell("start cell left after a generation", column, row);
-  if (layoutValue != layoutFloor) {
-    if (c.type != 0 || c.frame != 0 || c.timer != 0 || c.power != 0 ||
-        c.step != 0)
-      return brokenCell("wall or pillar cell written", column, row);
-    return nullptr;
-  }
-  if (c.type == cellEmpty) return nullptr;
-  const int tile = c.type + c.frame;
-  if (tile < 3 || tile > 39)
-    return brokenCell("tile outside 3..39", column, row);
-  switch (c.type) {
-    case cellBlock:
-      if (c.frame != 0) return brokenCell("block with a frame", column, row);
-      return nullptr;
-    case cellCrumbling:
-      if (c.frame < 0 || c.frame > 4)
-        return brokenCell("crumbling stage", column, row);
-      if (c.timer < 1 || c.timer > 6)
-        return brokenCell("crumbling timer", column, row);
-      return nullptr;
-    case cellBomb:
-      if (c.step < 0 || c.step > 12)
-        return brokenCell("bomb step", column, row);
-      if (c.frame != bombPulse[c.step])
-        return brokenCell("bomb frame off its pulse", column, row);
-      if (c.timer < 1 || c.timer > 8)
-        return brokenCell("bomb timer", column, row);
-      if (c.power != 2) return brokenCell("bomb power", column, row);
-      return nullptr;
-    case flameLeftEnd:
-    case flameHorizontal:
-    case flameRightEnd:
-    case flameCentre:
-    case flameTopEnd:
-    case flameVertical:
-    case flameBottomEnd:
-      if (c.step < 0 || c.step > 6)
-        return brokenCell("flame step", column, row);
-      if (c.frame != flamePhase[c.step])
-        return brokenCell("flame frame off its phase", column, row);
-      if (c.timer < 1 || c.timer > 4)
-        return brokenCell("flame timer", column, row);
-      return nullptr;
-    default:
-      return brokenCell("unknown cell type", column, row);
-  }
 }
 
 // The player's collision square against the walls and pillars. While the
@@ -453,9 +390,7 @@ void playBytes(const std::uint8_t* data, std::size_t size, int maxFrames,
 }
 
 const char* checkInvariants(Stats& stats) {
-  for (int column = 0; column < arenaColumns; ++column)
-    for (int row = 0; row < arenaRows; ++row)
-      if (const char* what = checkCell(column, row)) return what;
+  if (const char* what = invariants::checkArena()) return what;
   return checkPlayer(stats);
 }
 

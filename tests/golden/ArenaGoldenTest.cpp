@@ -4,11 +4,11 @@
 // FUSEBOUND_UPDATE_GOLDEN=1 rewrites the stored picture; look at it before
 // committing it.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -16,6 +16,7 @@
 #include "app/Random.h"
 #include "arena/Arena.h"
 #include "platform/fake/FakePlatform.h"
+#include "tools/pictures/Png.h"
 #include "video/Graphics.h"
 
 namespace {
@@ -45,36 +46,25 @@ std::vector<std::uint16_t> fromRgb(const std::vector<std::uint8_t>& rgb) {
 
 bool writePng(const std::string& path, const std::vector<std::uint16_t>& frame,
               int width, int height) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(width);
-  image.height = static_cast<png_uint_32>(height);
-  image.format = PNG_FORMAT_RGB;
-  const std::vector<std::uint8_t> rgb = toRgb(frame);
-  return png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), width * 3,
-                                 nullptr) != 0;
+  try {
+    pictures::writePngFile(path, width, height, 3, toRgb(frame).data());
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
 }
 
 // The picture, or an empty one when there is none or it is not width by
 // height.
 std::vector<std::uint16_t> readPng(const std::string& path, int width,
                                    int height) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  if (png_image_begin_read_from_file(&image, path.c_str()) == 0) return {};
-  image.format = PNG_FORMAT_RGB;
-  if (image.width != static_cast<png_uint_32>(width) ||
-      image.height != static_cast<png_uint_32>(height)) {
-    png_image_free(&image);
+  try {
+    const pictures::PngPixels png = pictures::readPngFile(path, 3);
+    if (png.width != width || png.height != height) return {};
+    return fromRgb(png.bytes);
+  } catch (const std::exception&) {
     return {};
   }
-  std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(image));
-  if (png_image_finish_read(&image, nullptr, rgb.data(), width * 3, nullptr) ==
-      0)
-    return {};
-  return fromRgb(rgb);
 }
 
 // The scene: the blocks of a fixed generation, a bomb still pulsing, an

@@ -2,10 +2,14 @@
 // the raw layout, and PNG output.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "Pictures.h"
+#include "Png.h"
 #include "Preview.h"
 
 namespace pictures {
@@ -133,6 +137,8 @@ TEST(Sheet, ReportsMalformedMapsWithTheLineAtFault) {
   }
 }
 
+// The one PNG codec: exact both ways, RGB or RGBA, and a damaged file is
+// refused with its name.
 TEST(Png, WritesWhatReadsBack) {
   Image image(5, 3, {10, 20, 30});
   image.at(4, 2) = {250, 128, 1};
@@ -140,10 +146,28 @@ TEST(Png, WritesWhatReadsBack) {
       std::filesystem::temp_directory_path() / "pictures_tests_roundtrip.png";
   writePng(path, image);
   Image back = readPng(path);
-  std::filesystem::remove(path);
   EXPECT_EQ(back.width, 5);
   EXPECT_EQ(back.height, 3);
   EXPECT_EQ(back.pixels, image.pixels);
+
+  const std::vector<std::uint8_t> rgba = {1, 2, 3, 255, 4, 5, 6, 0};
+  writePngFile(path, 2, 1, 4, rgba.data());
+  EXPECT_EQ(readPngFile(path, 4).bytes, rgba);
+  // Read as RGB, the alpha goes (an opaque pixel keeps its colour).
+  const PngPixels rgb = readPngFile(path, 3);
+  ASSERT_EQ(rgb.bytes.size(), 6u);
+  EXPECT_EQ(rgb.bytes[0], 1);
+  EXPECT_EQ(rgb.bytes[2], 3);
+
+  std::filesystem::resize_file(path, 40);
+  try {
+    readPngFile(path, 3);
+    ADD_FAILURE() << "a damaged file was read";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find(path.string()), std::string::npos)
+        << e.what();
+  }
+  std::filesystem::remove(path);
 }
 
 }  // namespace

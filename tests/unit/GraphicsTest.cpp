@@ -1,88 +1,11 @@
-// The display on the scripted platform: each start-up failure, presentation
-// full screen and windowed, the pause, lost surfaces and the release.
+// The display on the scripted platform: presentation full screen and
+// windowed, the pause, lost surfaces and the release. (Its start-up failures
+// are in FaultStartupTest.cpp.)
 #include <string>
 
 #include "tests/unit/VideoFixture.h"
 
 namespace {
-
-using ::testing::ExitedWithCode;
-
-// ------------------------------------------------------------ start-up
-
-struct StartFailure {
-  const char* failing;  // the fake's call to fail, or "" for a small desktop
-  const char* message;
-  bool fullScreenOnly;
-  const char* fullScreenReleases;  // what the exit path releases
-};
-
-void PrintTo(const StartFailure& failure, std::ostream* out) {
-  *out << failure.message;
-}
-
-std::string nameOf(const ::testing::TestParamInfo<StartFailure>& info) {
-  static const char* names[] = {"NoVideoCard",         "NoDisplayMode",
-                                "DesktopTooSmall",     "NoPrimarySurface",
-                                "NoPixelFormat",       "ZeroMasks",
-                                "NoCompositionSurface"};
-  return names[info.index];
-}
-
-constexpr const char* allThree =
-    "fake: ddRelease backBuffer\nfake: ddRelease primary\n"
-    "fake: ddRelease directDraw\n";
-
-const StartFailure startFailures[] = {
-    {"directDrawCreate", "Couldn't Access VideoCard!", false, ""},
-    {"ddSetDisplayMode", "Couldn't Set Video Mode!", true,
-     "fake: ddRelease directDraw\n"},
-    {"", "Couldn't Set Video Mode!", true, "fake: ddRelease directDraw\n"},
-    {"ddCreatePrimarySurface flip", "Couldn't Create Primary Surfaces!", true,
-     "fake: ddRelease directDraw\n"},
-    {"ddGetPixelFormat", "You must run in 16 bit color!", false, allThree},
-    {"zero masks", "You must run in 16 bit color!", false, allThree},
-    {"ddCreateOffscreenSurface 640x960", "No memory to create Surface!", false,
-     allThree},
-};
-
-class DisplayStart : public ::testing::TestWithParam<StartFailure> {
- protected:
-  void SetUp() override {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    fake::reset();
-  }
-};
-
-// The whole program, failing one step of the display's start-up: its box,
-// status 1, and on the way out the input devices, then whatever of the
-// display exists (newest first), then the sound device.
-TEST_P(DisplayStart, ShowsItsMessageAndReleasesWhatExists) {
-  const StartFailure& f = GetParam();
-  const bool windowed = windowedBuild();
-  if (windowed && f.fullScreenOnly) GTEST_SKIP() << "a full-screen step";
-  const std::string failing = f.failing;
-  const platform::PixelMasks zeroRed{0, 0x07E0, 0x001F};
-  std::string expected =
-      std::string("fake: messageBox ") + f.message + "\n(fake: di[^\n]*\n)*" +
-      (windowed ? "" : f.fullScreenReleases) + "(fake: ds[^\n]*\n)*$";
-  EXPECT_EXIT(
-      {
-        fake::state().echo = true;
-        if (failing.empty())
-          fake::state().desktopWidthPixels = 300;
-        else if (failing == "zero masks")
-          fake::state().masks = platform::PixelMasks(zeroRed);
-        else
-          fake::fail(failing);
-        winMain(1);
-        std::exit(3);
-      },
-      ExitedWithCode(1), expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(EachStep, DisplayStart,
-                         ::testing::ValuesIn(startFailures), nameOf);
 
 // ------------------------------------------------------------ presentation
 
@@ -154,14 +77,14 @@ TEST_F(Presentation, LostSurfacesAreRestoredAndTheFrameShown) {
 
 TEST_F(Presentation, ARefusedFlipIsReissuedABoundedNumberOfTimes) {
   startDisplay();
-  fake::fail("ddFlip");
+  fake::fail(fake::Fault::flip);
   graphics.present();
   EXPECT_EQ(fake::count("ddFlip"), 3);
   EXPECT_EQ(fake::state().presented, 0);
 
   // A copy that fails after a restore too drops the frame without a flip.
   fake::reset();
-  fake::fail("ddBltFromMemory backBuffer");
+  fake::fail(fake::Fault::blitToBack);
   graphics.present();
   EXPECT_EQ(fake::count("ddBltFromMemory backBuffer"), 2);
   EXPECT_EQ(fake::count("ddFlip"), 0);

@@ -77,11 +77,11 @@ TEST_F(InputDevicesTest, FirstJoystickIsSetUpWithItsRangeInBackgroundMode) {
 }
 
 TEST_F(InputDevicesTest, EachJoystickFailureLeavesNoJoystickAndNoMessage) {
-  for (const char* step :
-       {"diCreateDevice joystick", "diQueryInterface2 joystickFirst",
-        "diSetCooperativeLevel joystick 10", "diSetDataFormat joystick",
-        "diAcquire joystick"}) {
-    SCOPED_TRACE(step);
+  for (fake::Fault step :
+       {fake::Fault::joystickCreate, fake::Fault::joystickInterface2,
+        fake::Fault::joystickLevel, fake::Fault::joystickFormat,
+        fake::Fault::joystickAcquire}) {
+    SCOPED_TRACE(fake::nameOf(step));
     fake::reset();
     fake::state().focus = true;
     attachJoystick();
@@ -98,7 +98,7 @@ TEST_F(InputDevicesTest, EachJoystickFailureLeavesNoJoystickAndNoMessage) {
 
 TEST_F(InputDevicesTest, WithoutSecondInterfaceTheFirstIsReleasedAndLeftAlone) {
   attachJoystick();
-  fake::fail("diQueryInterface2 joystickFirst");
+  fake::fail(fake::Fault::joystickInterface2);
   {
     InputDevices devices;
     ASSERT_EQ(devices.init(), 1);
@@ -206,17 +206,17 @@ TEST_F(InputDevicesTest, ReleaseGoesKeyboardThenDirectInputThenJoystick) {
 
 TEST_F(InputDevicesTest, ReleaseAfterAPartialStartReleasesOnlyWhatExists) {
   struct Case {
-    const char* failing;
+    fake::Fault failing;
     Calls releases;
   };
   const Case cases[] = {
-      {"directInputCreate", {}},
-      {"diCreateDevice keyboard", {"diRelease directInput"}},
-      {"diSetDataFormat keyboard",
+      {fake::Fault::inputCreate, {}},
+      {fake::Fault::keyboardCreate, {"diRelease directInput"}},
+      {fake::Fault::keyboardFormat,
        {"diUnacquire keyboard", "diRelease keyboard", "diRelease directInput"}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.failing);
+    SCOPED_TRACE(fake::nameOf(c.failing));
     fake::reset();
     fake::state().focus = true;
     attachJoystick();
@@ -236,7 +236,7 @@ TEST_F(InputDevicesTest, ReleaseAfterAPartialStartReleasesOnlyWhatExists) {
 
 TEST_F(InputDevicesTest, JoystickRefusedAfterItsSecondInterfaceIsStillFreed) {
   attachJoystick();
-  fake::fail("diSetDataFormat joystick");
+  fake::fail(fake::Fault::joystickFormat);
   {
     InputDevices devices;
     ASSERT_EQ(devices.init(), 1);

@@ -35,19 +35,19 @@ TEST_F(SoundSystemTest, OpensTheDefaultDeviceAtNormalLevel) {
 
 TEST_F(SoundSystemTest, EachFailureShowsItsMessageAndAnswersZero) {
   struct Case {
-    const char* failing;
+    fake::Fault failing;
     const char* message;
     Calls releases;
   };
   const Case cases[] = {
-      {"directSoundCreate", "Couldn't Access Soundcard!", {}},
+      {fake::Fault::soundCreate, "Couldn't Access Soundcard!", {}},
       // The object made before the failure is kept and released at the end.
-      {"dsSetCooperativeLevel 1",
+      {fake::Fault::soundLevel,
        "Couldn't Set Soundcard Access Level!",
        {"dsRelease directSound"}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.failing);
+    SCOPED_TRACE(fake::nameOf(c.failing));
     fake::reset();
     fake::fail(c.failing);
     {

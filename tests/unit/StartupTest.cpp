@@ -1,6 +1,6 @@
 // The whole program on the scripted platform, each run in a process of its
-// own: start-up order, the exit path after a failure, and how the frame loop
-// ends.
+// own: the order of release at a normal end, and how the frame loop ends.
+// (Failed start-ups are in FaultStartupTest.cpp.)
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -36,48 +36,6 @@ template <typename Check>
   const int status = winMain(1);
   const int fault = check();
   std::exit(fault ? 100 + fault : status);
-}
-
-TEST_F(Startup, SoundFailureStartsNeitherInputNorVideo) {
-  EXPECT_EXIT(
-      {
-        fake::state().echo = true;
-        fake::fail("directSoundCreate");
-        winMain(1);
-        std::exit(3);  // never reached: start-up ends the program itself
-      },
-      ExitedWithCode(1),
-      "^fake: registerClass\nfake: createWindow\n(fake: showCursor 0\n)?"
-      "fake: directSoundCreate\n"
-      "fake: messageBox Couldn't Access Soundcard!\n$");
-}
-
-TEST_F(Startup, FailureAfterTheDeviceOpenedReleasesItOnTheWayOut) {
-  EXPECT_EXIT(
-      {
-        fake::state().echo = true;
-        fake::fail("dsSetCooperativeLevel 1");
-        winMain(1);
-        std::exit(3);
-      },
-      ExitedWithCode(1),
-      "fake: directSoundCreate\nfake: dsSetCooperativeLevel 1\n"
-      "fake: messageBox Couldn't Set Soundcard Access Level!\n"
-      "fake: dsRelease directSound\n$");
-}
-
-TEST_F(Startup, MessageBoxesCarryTheCaptionOfAFailedStart) {
-  EXPECT_EXIT(
-      {
-        fake::fail("directSoundCreate");
-        std::atexit([] {
-          const auto& boxes = fake::state().messageBoxes;
-          if (boxes.size() != 1 || boxes[0].caption != "Error, Quiting..")
-            std::_Exit(7);
-        });
-        winMain(1);
-      },
-      ExitedWithCode(1), "");
 }
 
 TEST_F(Startup, DevicesAreReleasedInputFirstThenVideoThenSound) {

@@ -90,7 +90,7 @@ TEST_F(Surfaces, AFormatWithoutMasksOrUnreadableIsRefused) {
   fake::state().masks = {0, 0, 0};
   EXPECT_EQ(graphics.readPixelFormat(fake::handles::primary), 0);
   fake::state().masks = {0xF800, 0x07E0, 0x001F};
-  fake::fail("ddGetPixelFormat");
+  fake::fail(fake::Fault::pixelFormat);
   EXPECT_EQ(graphics.readPixelFormat(fake::handles::primary), 0);
 }
 
@@ -260,7 +260,7 @@ TEST_F(Surfaces, ASurfaceThatCannotBeMadeEndsTheProgram) {
       {
         startDisplay();
         fake::state().echo = true;
-        fake::fail("ddCreateOffscreenSurface 16x24");
+        fake::fail(fake::Fault::surfaceCreate);
         graphics.createSurface(16, 24, 1, 0);
         std::exit(3);
       },

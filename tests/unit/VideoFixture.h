@@ -4,8 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -73,22 +71,3 @@ class VideoTest : public ::testing::Test {
   std::int16_t savedWindowed = 0;
   BlitSize savedBlitSize{};
 };
-
-// Whether this build runs windowed. The entry decides it from the build
-// option, so a child runs the entry until its first failure and reports.
-inline bool windowedBuild() {
-  static const int answer = [] {
-    const pid_t child = fork();
-    if (child == 0) {
-      fake::reset();
-      fake::fail("directDrawCreate");
-      std::atexit([] { std::_Exit(windowedMode ? 11 : 10); });
-      winMain(1);
-      std::_Exit(12);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }();
-  return answer == 11;
-}

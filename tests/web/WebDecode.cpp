@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/e2e/Image.h"
-#include "tests/e2e/ScreenDecoder.h"
+#include "tests/xharness/Image.h"
+#include "tests/xharness/ScreenDecoder.h"
 
-using namespace e2e;
+using namespace xharness;
 
 int main(int argc, char** argv) {
   if (argc != 3) {

@@ -1,8 +1,9 @@
 #include "Icon.h"
 
-#include <png.h>
-
 #include <stdexcept>
+#include <utility>
+
+#include "Png.h"
 
 namespace pictures {
 
@@ -37,30 +38,12 @@ std::string iconPath(int size) {
 }
 
 void writeRgbaPng(const std::filesystem::path& path, const RgbaImage& image) {
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  png.width = static_cast<png_uint_32>(image.width);
-  png.height = static_cast<png_uint_32>(image.height);
-  png.format = PNG_FORMAT_RGBA;
-  if (!png_image_write_to_file(&png, path.c_str(), 0, image.bytes.data(), 0,
-                               nullptr))
-    throw std::runtime_error("cannot write " + path.string() + ": " +
-                             png.message);
+  writePngFile(path, image.width, image.height, 4, image.bytes.data());
 }
 
 RgbaImage readRgbaPng(const std::filesystem::path& path) {
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&png, path.c_str()))
-    throw std::runtime_error("cannot read " + path.string());
-  png.format = PNG_FORMAT_RGBA;
-  RgbaImage image{static_cast<int>(png.width), static_cast<int>(png.height),
-                  std::vector<std::uint8_t>(PNG_IMAGE_SIZE(png))};
-  if (!png_image_finish_read(&png, nullptr, image.bytes.data(), 0, nullptr)) {
-    png_image_free(&png);
-    throw std::runtime_error("cannot read " + path.string());
-  }
-  return image;
+  PngPixels png = readPngFile(path, 4);
+  return RgbaImage{png.width, png.height, std::move(png.bytes)};
 }
 
 }  // namespace pictures

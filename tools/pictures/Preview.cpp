@@ -1,10 +1,8 @@
 #include "Preview.h"
 
-#include <png.h>
+#include <cstring>
 
-#include <cstdio>
-#include <memory>
-#include <stdexcept>
+#include "Png.h"
 
 namespace pictures {
 
@@ -237,57 +235,17 @@ Image enlarge(const Image& image, int factor) {
   return result;
 }
 
-namespace {
-
-static_assert(sizeof(Rgb) == 3, "PNG rows are written straight from Image");
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-}  // namespace
+static_assert(sizeof(Rgb) == 3, "PNG rows are read and written as Image");
 
 void writePng(const std::filesystem::path& path, const Image& image) {
-  File file(std::fopen(path.c_str(), "wb"));
-  if (!file) throw std::runtime_error("cannot write " + path.string());
-  png_structp png =
-      png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (info == nullptr) {
-    png_destroy_write_struct(&png, nullptr);
-    throw std::runtime_error("libpng could not start");
-  }
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    throw std::runtime_error("cannot write " + path.string());
-  }
-  png_init_io(png, file.get());
-  png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = 0; y < image.height; ++y) {
-    auto row =
-        reinterpret_cast<png_const_bytep>(&image.pixels[y * image.width]);
-    png_write_row(png, row);
-  }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
+  writePngFile(path, image.width, image.height, 3,
+               reinterpret_cast<const std::uint8_t*>(image.pixels.data()));
 }
 
 Image readPng(const std::filesystem::path& path) {
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&png, path.c_str())) {
-    throw std::runtime_error("cannot read " + path.string());
-  }
-  png.format = PNG_FORMAT_RGB;
-  Image image(static_cast<int>(png.width), static_cast<int>(png.height));
-  if (!png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr)) {
-    png_image_free(&png);
-    throw std::runtime_error("cannot read " + path.string());
-  }
+  const PngPixels png = readPngFile(path, 3);
+  Image image(png.width, png.height);
+  std::memcpy(image.pixels.data(), png.bytes.data(), png.bytes.size());
   return image;
 }
 

@@ -1,11 +1,11 @@
-#include "tests/e2e/ScreenDecoder.h"
+#include "tests/xharness/ScreenDecoder.h"
 
 #include <algorithm>
 #include <bit>
 #include <fstream>
 #include <iterator>
 
-namespace e2e {
+namespace xharness {
 namespace {
 
 // The stored layout, rows top to bottom: 1 wall, 2 pillar, 9 a start corner
@@ -369,4 +369,4 @@ Picture composeFrame(const Artwork& art, const std::array<int, 221>& tiles,
   return picture;
 }
 
-}  // namespace e2e
+}  // namespace xharness

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace e2e {
+namespace xharness {
 
 struct Screenshot {
   int width = 0;
@@ -34,4 +34,4 @@ struct Screenshot {
 Screenshot readPng(const std::string& path, std::string* error = nullptr);
 bool writePng(const std::string& path, const Screenshot& image);
 
-}  // namespace e2e
+}  // namespace xharness

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/Image.h"
+#include "tests/xharness/Image.h"
 
-namespace e2e {
+namespace xharness {
 
 constexpr int pictureWidth = 320;
 constexpr int pictureHeight = 240;
@@ -185,4 +185,4 @@ PlayerView findPlayer(const Picture& picture, const Artwork& art);
 Picture composeFrame(const Artwork& art, const std::array<int, 221>& tiles,
                      bool statusBar, const PlayerView* player);
 
-}  // namespace e2e
+}  // namespace xharness

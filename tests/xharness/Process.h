@@ -7,12 +7,13 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace e2e {
+namespace xharness {
 
 using Milliseconds = std::chrono::milliseconds;
 
@@ -37,6 +38,11 @@ class Child {
   bool start(const std::vector<std::string>& argv, const Environment& env,
              const std::string& workDir = {},
              const std::string& outputFile = {}, int keepFd = -1);
+
+  // Runs `body` in a forked copy of the test process (for tests that link
+  // the game's code), with the test's standard streams. `body` ends the
+  // child itself; if it returns, the child exits with status 125.
+  bool fork(const std::function<void()>& body);
 
   pid_t pid() const { return pid_; }
   // True until the child has ended and been reaped.
@@ -70,4 +76,4 @@ CommandResult runCommand(const std::vector<std::string>& argv,
 // "exited with 0", "killed by signal 9", ...
 std::string describeStatus(int waitStatus);
 
-}  // namespace e2e
+}  // namespace xharness

@@ -1,4 +1,4 @@
-#include "tests/e2e/XClient.h"
+#include "tests/xharness/XClient.h"
 
 #include <algorithm>
 
@@ -7,7 +7,7 @@
 #include <X11/Xutil.h>
 // clang-format on
 
-namespace e2e::x11 {
+namespace xharness::x11 {
 namespace {
 
 // The font set SDL 2's X11 message box asks for.
@@ -190,4 +190,4 @@ bool containsText(const Screenshot& image, const Bitmap& text, int threshold) {
   return false;
 }
 
-}  // namespace e2e::x11
+}  // namespace xharness::x11

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/Image.h"
+#include "tests/xharness/Image.h"
 
-namespace e2e::x11 {
+namespace xharness::x11 {
 
 // Sends WM_PROTOCOLS / WM_DELETE_WINDOW to `window`: a request to close,
 // not a destruction.
@@ -54,4 +54,4 @@ std::optional<Bitmap> renderBoxText(const std::string& display,
 // ink), exactly: its ink and the gaps in it.
 bool containsText(const Screenshot& image, const Bitmap& text, int threshold);
 
-}  // namespace e2e::x11
+}  // namespace xharness::x11

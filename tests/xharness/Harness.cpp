@@ -1,4 +1,4 @@
-#include "tests/e2e/Harness.h"
+#include "tests/xharness/Harness.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 #include <sstream>
 #include <thread>
 
-namespace e2e {
+namespace xharness {
 namespace {
 
 namespace fs = std::filesystem;
@@ -67,9 +67,20 @@ bool parseGeometry(const std::string& text, WindowInfo* info) {
 }  // namespace
 
 const BuildInfo& build() {
-  static const BuildInfo info{E2E_GAME_BINARY, E2E_SOURCE_DIR, E2E_ARTIFACT_DIR,
-                              E2E_WINDOWED != 0};
+  static const BuildInfo info{XHARNESS_GAME_BINARY, XHARNESS_SOURCE_DIR,
+                              XHARNESS_ARTIFACT_DIR, XHARNESS_WINDOWED != 0};
   return info;
+}
+
+::testing::AssertionResult startPlaying(Session& s, Look* first,
+                                        bool newServer) {
+  if (newServer && !s.startServer())
+    return ::testing::AssertionFailure() << "the X server did not start";
+  if (!s.startGame())
+    return ::testing::AssertionFailure() << "the game did not start";
+  if (!s.waitForFirstPicture(std::chrono::seconds(15), first))
+    return ::testing::AssertionFailure() << "the game showed no arena";
+  return ::testing::AssertionSuccess();
 }
 
 std::string hexId(unsigned long window) {
@@ -532,4 +543,4 @@ Look Session::glance(const std::string& keepAs, Area area) {
   return look;
 }
 
-}  // namespace e2e
+}  // namespace xharness

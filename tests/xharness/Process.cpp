@@ -1,4 +1,4 @@
-#include "tests/e2e/Process.h"
+#include "tests/xharness/Process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -15,7 +16,7 @@
 
 extern char** environ;
 
-namespace e2e {
+namespace xharness {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -84,7 +85,7 @@ bool Child::start(const std::vector<std::string>& argv, const Environment& env,
     if (outFd < 0) return false;
   }
   const pid_t parent = getpid();
-  const pid_t pid = fork();
+  const pid_t pid = ::fork();
   if (pid < 0) {
     if (outFd >= 0) close(outFd);
     return false;
@@ -97,6 +98,24 @@ bool Child::start(const std::vector<std::string>& argv, const Environment& env,
     _exit(127);
   }
   if (outFd >= 0) close(outFd);
+  pid_ = pid;
+  status_.reset();
+  return true;
+}
+
+bool Child::fork(const std::function<void()>& body) {
+  if (pid_ > 0) return false;
+  std::fflush(stdout);  // or the child prints it again on its way out
+  std::fflush(stderr);
+  const pid_t parent = getpid();
+  const pid_t pid = ::fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(127);
+    body();
+    _exit(125);
+  }
   pid_ = pid;
   status_.reset();
   return true;
@@ -161,7 +180,7 @@ CommandResult runCommand(const std::vector<std::string>& argv,
     return result;
   }
   const pid_t parent = getpid();
-  const pid_t pid = fork();
+  const pid_t pid = ::fork();
   if (pid == 0) {
     prepareChild(parent, outPipe[1], errPipe[1]);
     execvpe(argp[0], argp.data(), envp.data());
@@ -219,4 +238,4 @@ std::string describeStatus(int waitStatus) {
   return "wait status " + std::to_string(waitStatus);
 }
 
-}  // namespace e2e
+}  // namespace xharness

@@ -1,4 +1,5 @@
-// One scenario's world: its own X server (Xvfb), the real game binary
+// The real-X harness shared by the SDL, fault and end-to-end suites. One
+// scenario's world: its own X server (Xvfb), the real game binary
 // started in it from the repository root, xdotool for the keyboard and the
 // focus, import for screenshots, and the screen decoder to read them. The
 // Session stops everything it started when it ends, whatever the outcome,
@@ -6,16 +7,18 @@
 // (e2e-artifacts/<suite>.<test>/).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "tests/e2e/Image.h"
-#include "tests/e2e/Process.h"
-#include "tests/e2e/ScreenDecoder.h"
-#include "tests/e2e/XClient.h"
+#include "tests/xharness/Image.h"
+#include "tests/xharness/Process.h"
+#include "tests/xharness/ScreenDecoder.h"
+#include "tests/xharness/XClient.h"
 
-namespace e2e {
+namespace xharness {
 
 // What this build of the suite was made for.
 struct BuildInfo {
@@ -146,7 +149,12 @@ class Session {
   double start_ = 0;
 };
 
+// Starts an X server (unless `newServer` is false: the session's own is
+// still running), then the game, and waits for its first picture.
+::testing::AssertionResult startPlaying(Session& s, Look* first = nullptr,
+                                        bool newServer = true);
+
 // Hex form of a window id, as X tools print it.
 std::string hexId(unsigned long window);
 
-}  // namespace e2e
+}  // namespace xharness
