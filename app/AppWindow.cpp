@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/Globals.h"
+#include "video/Graphics.h"
 
 using namespace platform;
 

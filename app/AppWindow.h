@@ -26,6 +26,8 @@ struct AppWindow {
   void create(platform::Handle instanceHandle);
 };
 
+extern AppWindow appWindow;
+
 platform::LRESULT windowProc(platform::Handle window, std::uint32_t message,
                              platform::WPARAM wParam, platform::LPARAM lParam);
 

@@ -2,12 +2,23 @@
 
 #include <cstdlib>
 
-#include "app/Globals.h"
+#include "app/AppWindow.h"
 #include "app/Random.h"
+#include "arena/Arena.h"
+#include "input/InputDevices.h"
+#include "input/KeyBindings.h"
+#include "player/Player.h"
+#include "sound/SoundSystem.h"
+#include "video/Graphics.h"
 
 #ifndef FUSEBOUND_WINDOWED_MODE
 #define FUSEBOUND_WINDOWED_MODE 0
 #endif
+
+bool showStartupFailure(const char* message) {
+  platform::messageBox(message, errorCaption, platform::MB_OK);
+  return false;
+}
 
 void advanceGame() {
   Arena::update();

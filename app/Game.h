@@ -3,13 +3,17 @@
 
 #include "platform/Platform.h"
 
-// 1 windowed, 0 full screen. The entry sets it once, to the value this build
-// was configured with.
-extern std::int16_t windowedMode;
-
 // The exit status of a failed start-up, so that whatever started the game can
 // tell it from a game the player ended.
 inline constexpr int failedStartStatus = 1;
+
+// The caption of the message box that tells the player why the game could
+// not start.
+inline constexpr const char* errorCaption = "Error, Quiting..";
+
+// Shows a start-up failure's message box with errorCaption. Returns false, so
+// that a failing step can end with `return showStartupFailure(...)`.
+bool showStartupFailure(const char* message);
 
 // Runs the game; returns the exit status (the wParam of the last message
 // taken off the queue). A failed start-up ends the process from inside, with

@@ -104,6 +104,8 @@ struct Arena {
   std::int32_t moveDown();
 };
 
+extern Arena arena;
+
 void placeBomb(std::int8_t column, std::int8_t row, std::int8_t power);
 void startCrumbling(std::int8_t column, std::int8_t row);
 void setFlame(Cell& cell, std::int8_t flameType);

@@ -3,8 +3,8 @@
 // cells, status bar) onto the composition surface.
 #include <cstring>
 
-#include "app/Globals.h"
 #include "arena/Arena.h"
+#include "video/Graphics.h"
 
 namespace {
 

@@ -9,9 +9,11 @@
 #include <cstring>
 #include <string>
 
-#include "app/Globals.h"
+#include "arena/Arena.h"
 #include "bench/Scenes.h"
 #include "bench/SdlFrame.h"
+#include "player/Player.h"
+#include "video/Graphics.h"
 
 namespace bench {
 namespace {

@@ -6,9 +6,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/Globals.h"
+#include "app/AppWindow.h"
 #include "app/Random.h"
+#include "arena/Arena.h"
 #include "platform/fake/FakePlatform.h"
+#include "player/Player.h"
+#include "video/Graphics.h"
 
 #ifndef FUSEBOUND_SOURCE_DIR
 #error "FUSEBOUND_SOURCE_DIR must name the source tree (its data/ is read)"

@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/Globals.h"
+#include "arena/Arena.h"
+#include "player/Player.h"
+#include "video/Graphics.h"
 
 namespace bench {
 namespace {

@@ -7,8 +7,10 @@
 #include <map>
 #include <string>
 
+#include "arena/Arena.h"
 #include "bench/Cases.h"
 #include "bench/Scenes.h"
+#include "player/Player.h"
 
 namespace {
 

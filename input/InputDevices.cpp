@@ -8,22 +8,17 @@
 
 #include <cstring>
 
-#include "app/Globals.h"
+#include "app/AppWindow.h"
+#include "app/Game.h"
 
 using namespace platform;
 
 namespace {
 
 constexpr std::uint32_t directInputVersion = 0x0500;
-constexpr const char* errorCaption = "Error, Quiting..";
 constexpr std::int32_t axisMin = -24;
 constexpr std::int32_t axisMax = 24;
 constexpr std::int32_t axisDeadZone = 20;  // -20..20 counts as centred
-
-int fail(const char* message) {
-  messageBox(message, errorCaption, MB_OK);
-  return 0;
-}
 
 bool isZero(const Guid& guid) {
   for (std::uint8_t b : guid.bytes)
@@ -38,16 +33,16 @@ InputDevices::~InputDevices() { release(); }
 int InputDevices::init() {
   if (directInputCreate(appWindow.instance, directInputVersion, &directInput) !=
       DI_OK)
-    return fail("Couldn't Access Input!");
+    return showStartupFailure("Couldn't Access Input!");
   if (diCreateDevice(directInput, GUID_SysKeyboard, &keyboardDevice) != DI_OK)
-    return fail("Couldn't Access Keyboard!");
+    return showStartupFailure("Couldn't Access Keyboard!");
   if (diSetCooperativeLevel(keyboardDevice, appWindow.window,
                             DISCL_NONEXCLUSIVE | DISCL_FOREGROUND) != DI_OK)
-    return fail("Couldn't Set Access Level!");
+    return showStartupFailure("Couldn't Set Access Level!");
   if (diSetDataFormat(keyboardDevice, DataFormat::keyboard) != DI_OK)
-    return fail("Couldn't Set Keyboard Format!");
+    return showStartupFailure("Couldn't Set Keyboard Format!");
   if (diAcquire(keyboardDevice) != DI_OK)
-    return fail("Couldn't Aquire Keyboard!");
+    return showStartupFailure("Couldn't Aquire Keyboard!");
 
   diEnumDevices(directInput, DIDEVTYPE_JOYSTICK, joystickEnumCallback,
                 &joystickGuid, DIEDFL_ATTACHEDONLY);

@@ -5,16 +5,16 @@
 
 #include "platform/Platform.h"
 
-// Key codes of the keyboard snapshot: scan codes, extended keys at their scan
-// code plus 128.
-inline constexpr int DIK_ESCAPE = 0x01;
-inline constexpr int DIK_R = 0x13;
-inline constexpr int DIK_RETURN = 0x1C;
-inline constexpr int DIK_SPACE = 0x39;
-inline constexpr int DIK_UP = 0xC8;
-inline constexpr int DIK_LEFT = 0xCB;
-inline constexpr int DIK_RIGHT = 0xCD;
-inline constexpr int DIK_DOWN = 0xD0;
+// The keys the game reads, by their numbers in the keyboard snapshot
+// (platform/KeyNumbers.h).
+using platform::dik::DIK_DOWN;
+using platform::dik::DIK_ESCAPE;
+using platform::dik::DIK_LEFT;
+using platform::dik::DIK_R;
+using platform::dik::DIK_RETURN;
+using platform::dik::DIK_RIGHT;
+using platform::dik::DIK_SPACE;
+using platform::dik::DIK_UP;
 
 // The keyboard (which the game cannot do without) and the first attached
 // joystick (used when there is one). Every test reads its device afresh.
@@ -49,6 +49,8 @@ struct InputDevices {
   int joystickButton(int button);
   void release();
 };
+
+extern InputDevices inputDevices;
 
 int joystickEnumCallback(const platform::DeviceInstance& device,
                          void* reference);

@@ -2,7 +2,7 @@
 // asked: the key first, and the joystick only when the key is up.
 #include "input/KeyBindings.h"
 
-#include "app/Globals.h"
+#include "input/InputDevices.h"
 #include "platform/Platform.h"
 
 namespace {

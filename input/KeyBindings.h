@@ -24,3 +24,5 @@ struct KeyBindings {
   int regeneratePressed();
   int bombPressed();
 };
+
+extern KeyBindings keyBindings;

@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/KeyNumbers.h"
+
 namespace platform {
 
 using Handle = std::uintptr_t;  // 0 means "none"
@@ -220,8 +222,9 @@ HRESULT diSetRange(Handle device, std::uint32_t axisOffset, std::int32_t min,
 HRESULT diAcquire(Handle device);
 HRESULT diUnacquire(Handle device);
 HRESULT diPoll(Handle device);
-// Keyboard: 256 bytes in DIK_ numbering, high bit down; fails while the
-// device is not acquired or the window lacks the keyboard focus.
+// Keyboard: 256 bytes indexed by the key numbers of platform/KeyNumbers.h
+// (platform::dik), high bit down; fails while the device is not acquired or
+// the window lacks the keyboard focus.
 // Joystick: a DIJOYSTATE.
 HRESULT diGetDeviceState(Handle device, std::uint32_t size, void* data);
 void diRelease(Handle object);

@@ -8,8 +8,8 @@
 // edges and slide the player around pillar corners when one side is blocked.
 // Walls, pillars, blocks and crumbling blocks stop it; bombs stop it, except
 // the bomb in the player's own cell; flames are walked through.
-#include "app/Globals.h"
 #include "arena/Arena.h"
+#include "input/KeyBindings.h"
 #include "player/Player.h"
 
 namespace {

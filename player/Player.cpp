@@ -5,7 +5,9 @@
 
 #include <cstring>
 
-#include "app/Globals.h"
+#include "arena/Arena.h"
+#include "input/KeyBindings.h"
+#include "video/Graphics.h"
 
 namespace {
 

@@ -31,4 +31,6 @@ struct Player {
   CellPosition cell() const;
 };
 
+extern Player player;
+
 void movePlayer();

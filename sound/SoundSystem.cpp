@@ -5,13 +5,12 @@
 
 #include <cstring>
 
-#include "app/Globals.h"
+#include "app/AppWindow.h"
+#include "app/Game.h"
 
 using namespace platform;
 
 namespace {
-
-constexpr const char* errorCaption = "Error, Quiting..";
 
 char upper(char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; }
 
@@ -67,15 +66,11 @@ SoundSystem::~SoundSystem() {
 }
 
 int SoundSystem::init() {
-  if (directSoundCreate(&directSound) != DS_OK) {
-    messageBox("Couldn't Access Soundcard!", errorCaption, MB_OK);
-    return 0;
-  }
+  if (directSoundCreate(&directSound) != DS_OK)
+    return showStartupFailure("Couldn't Access Soundcard!");
   if (dsSetCooperativeLevel(directSound, appWindow.window, DSSCL_NORMAL) !=
-      DS_OK) {
-    messageBox("Couldn't Set Soundcard Access Level!", errorCaption, MB_OK);
-    return 0;
-  }
+      DS_OK)
+    return showStartupFailure("Couldn't Set Soundcard Access Level!");
   initialised = 1;
   for (Handle& buffer : soundBuffers) buffer = 0;
   return 1;

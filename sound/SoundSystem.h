@@ -33,3 +33,5 @@ struct SoundSystem {
   ~SoundSystem();
   int init();
 };
+
+extern SoundSystem soundSystem;

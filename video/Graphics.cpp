@@ -4,13 +4,13 @@
 
 #include <initializer_list>
 
-#include "app/Globals.h"
+#include "app/AppWindow.h"
+#include "app/Game.h"
 
 using namespace platform;
 
 namespace {
 
-constexpr const char* errorCaption = "Error, Quiting..";
 constexpr Rect frameRect{0, 0, frameWidth, frameHeight};
 
 // A flip refused this many times in a row gives the frame up; the next
@@ -21,18 +21,13 @@ constexpr int flipAttempts = 3;
 // length for the next message; each wait also ends early when one arrives.
 constexpr int inactiveWaitMs = 100;
 
-bool fail(const char* message) {
-  messageBox(message, errorCaption, MB_OK);
-  return false;
-}
-
 }  // namespace
 
 Graphics::~Graphics() { release(); }
 
 bool Graphics::init() {
   if (directDrawCreate(&directDraw) != DD_OK)
-    return fail("Couldn't Access VideoCard!");
+    return showStartupFailure("Couldn't Access VideoCard!");
   if (windowedMode) {
     ddSetCooperativeLevel(directDraw, appWindow.window, DDSCL_NORMAL);
   } else {
@@ -40,18 +35,18 @@ bool Graphics::init() {
         directDraw, appWindow.window,
         DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT);
     if (ddSetDisplayMode(directDraw, frameWidth, frameHeight, 16) != DD_OK)
-      return fail("Couldn't Set Video Mode!");
+      return showStartupFailure("Couldn't Set Video Mode!");
   }
   if (ddCreatePrimarySurface(directDraw, windowedMode == 0, &primarySurface) !=
       DD_OK)
-    return fail("Couldn't Create Primary Surfaces!");
+    return showStartupFailure("Couldn't Create Primary Surfaces!");
   // Without a back buffer nothing could ever be shown: the flip chain counts
   // as not made.
   if (windowedMode == 0 &&
       ddGetAttachedBackBuffer(primarySurface, &backBuffer) != DD_OK)
-    return fail("Couldn't Create Primary Surfaces!");
+    return showStartupFailure("Couldn't Create Primary Surfaces!");
   if (readPixelFormat(primarySurface) == 0)
-    return fail("You must run in 16 bit color!");
+    return showStartupFailure("You must run in 16 bit color!");
   compositionSurface = createSurface(compositionWidth, compositionHeight, 0, 0);
   return true;
 }

@@ -8,6 +8,8 @@
 
 #include "platform/Platform.h"
 
+// 1 windowed, 0 full screen. The entry sets it once, to the value this build
+// was configured with.
 extern std::int16_t windowedMode;
 
 inline constexpr int compositionWidth = 640;
@@ -58,6 +60,8 @@ struct Graphics {
   void unlockSurface(Surface* surface);
 };
 
+extern Graphics graphics;
+
 enum Channel { channelBlue = 0, channelGreen = 1, channelRed = 2 };
 
 std::int32_t packColour(std::int32_t red, std::int32_t green,
@@ -78,3 +82,5 @@ struct BlitSize {
   platform::HRESULT blitKeyed(std::int32_t x, std::int32_t y,
                               const Surface* source);
 };
+
+extern BlitSize blitSize;

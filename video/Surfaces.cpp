@@ -7,14 +7,11 @@
 #include <system_error>
 
 #include "app/Game.h"
-#include "app/Globals.h"
 #include "video/Graphics.h"
 
 using namespace platform;
 
 namespace {
-
-constexpr const char* errorCaption = "Error, Quiting..";
 
 // The game makes 86 surfaces (composition, status bar, 40 tiles, 44 player
 // frames) and keeps them all until the process ends; the pool leaves room.
@@ -23,7 +20,7 @@ Surface surfacePool[surfacePoolSize];
 int surfacesUsed = 0;
 
 [[noreturn]] void outOfSurfaceMemory() {
-  messageBox("No memory to create Surface!", errorCaption, MB_OK);
+  showStartupFailure("No memory to create Surface!");
   std::exit(failedStartStatus);
 }
 

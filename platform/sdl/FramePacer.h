@@ -40,9 +40,6 @@ class FramePacer {
   // then on) once the presents are found not to wait.
   bool presented(std::int64_t now);
 
-  // Forget the schedule, as after a pause: the next frame is due at once.
-  void restart() { started_ = false; }
-
  private:
   static std::int64_t offset(std::int64_t frames) {
     return frames * second / rate;

@@ -40,9 +40,6 @@ class FrameClock {
     return true;
   }
 
-  // Forget the schedule, as after a pause: the next frame is due at once.
-  void restart() { started_ = false; }
-
  private:
   bool started_ = false;
   double last_ = 0.0;

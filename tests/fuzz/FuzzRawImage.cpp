@@ -20,7 +20,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/Globals.h"
 #include "platform/fake/FakePlatform.h"
 #include "video/Graphics.h"
 

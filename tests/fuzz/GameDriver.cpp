@@ -6,11 +6,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/AppWindow.h"
 #include "app/Game.h"
-#include "app/Globals.h"
 #include "app/Random.h"
+#include "arena/Arena.h"
+#include "input/InputDevices.h"
+#include "input/KeyBindings.h"
 #include "platform/fake/FakePlatform.h"
+#include "player/Player.h"
 #include "tests/support/ArenaInvariants.h"
+#include "video/Graphics.h"
 
 namespace reliability {
 namespace {

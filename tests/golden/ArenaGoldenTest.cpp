@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "app/Globals.h"
+#include "app/AppWindow.h"
 #include "app/Random.h"
 #include "arena/Arena.h"
 #include "platform/fake/FakePlatform.h"
 #include "tools/pictures/Png.h"
+#include "video/Graphics.h"
 
 namespace {
 

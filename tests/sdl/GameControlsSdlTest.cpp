@@ -11,8 +11,10 @@
 #include <string>
 
 #include "app/Game.h"
-#include "app/Globals.h"
 #include "app/Random.h"
+#include "arena/Arena.h"
+#include "player/Player.h"
+#include "video/Graphics.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/Globals.h"
+#include "app/AppWindow.h"
 #include "input/InputDevices.h"
 #include "platform/Platform.h"
 #include "platform/sdl/SdlWindow.h"

@@ -18,12 +18,13 @@
 #include <thread>
 #include <vector>
 
+#include "app/AppWindow.h"
 #include "app/Game.h"
-#include "app/Globals.h"
 #include "platform/sdl/SdlWindow.h"
 #include "tests/xharness/Image.h"
 #include "tests/xharness/Process.h"
 #include "tests/xharness/XClient.h"
+#include "video/Graphics.h"
 
 // Last: Xlib's macros would clash with the names above.
 // clang-format off

@@ -15,7 +15,9 @@
 #include <cstring>
 #include <vector>
 
-#include "app/Globals.h"
+#include "app/AppWindow.h"
+#include "arena/Arena.h"
+#include "player/Player.h"
 #include "tests/fuzz/GameDriver.h"
 
 namespace {

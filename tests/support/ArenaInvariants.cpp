@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/Globals.h"
 #include "arena/Arena.h"
 
 namespace invariants {

@@ -10,9 +10,10 @@
 #include <vector>
 
 #include "ArenaFixture.h"
-#include "app/Globals.h"
+#include "app/AppWindow.h"
 #include "arena/Arena.h"
 #include "platform/fake/FakePlatform.h"
+#include "video/Graphics.h"
 
 namespace {
 

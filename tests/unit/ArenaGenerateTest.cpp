@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/Globals.h"
 #include "app/Random.h"
+#include "arena/Arena.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include <random>
 
 #include "ArenaFixture.h"
-#include "app/Globals.h"
 #include "app/Random.h"
 #include "arena/Arena.h"
 #include "tests/support/ArenaInvariants.h"

@@ -20,8 +20,10 @@
 #include <vector>
 
 #include "app/Game.h"
-#include "app/Globals.h"
+#include "input/InputDevices.h"
 #include "platform/fake/FakePlatform.h"
+#include "player/Player.h"
+#include "video/Graphics.h"
 
 namespace {
 

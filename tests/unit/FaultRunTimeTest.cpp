@@ -11,10 +11,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/AppWindow.h"
 #include "app/Game.h"
-#include "app/Globals.h"
 #include "app/Random.h"
+#include "input/InputDevices.h"
 #include "platform/fake/FakePlatform.h"
+#include "player/Player.h"
 
 namespace {
 

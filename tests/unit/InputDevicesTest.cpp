@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Globals.h"
 #include "input/InputDevices.h"
 #include "platform/fake/FakePlatform.h"
 

@@ -5,7 +5,8 @@
 
 #include <string>
 
-#include "app/Globals.h"
+#include "app/AppWindow.h"
+#include "input/InputDevices.h"
 #include "input/KeyBindings.h"
 #include "platform/fake/FakePlatform.h"
 

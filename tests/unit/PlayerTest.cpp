@@ -8,8 +8,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/AppWindow.h"
 #include "input/InputDevices.h"
+#include "player/Player.h"
 #include "tests/unit/PlayerWorld.h"
+#include "video/Graphics.h"
 
 namespace {
 

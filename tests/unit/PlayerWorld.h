@@ -9,8 +9,10 @@
 #include <cstring>
 #include <vector>
 
-#include "app/Globals.h"
+#include "arena/Arena.h"
+#include "input/InputDevices.h"
 #include "platform/fake/FakePlatform.h"
+#include "player/Player.h"
 
 class PlayerWorld : public ::testing::Test {
  protected:

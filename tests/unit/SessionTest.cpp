@@ -14,9 +14,12 @@
 #include <vector>
 
 #include "app/Game.h"
-#include "app/Globals.h"
 #include "app/Random.h"
+#include "arena/Arena.h"
+#include "input/InputDevices.h"
 #include "platform/fake/FakePlatform.h"
+#include "player/Player.h"
+#include "video/Graphics.h"
 
 namespace {
 

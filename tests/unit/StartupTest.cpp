@@ -5,8 +5,9 @@
 
 #include <cstdlib>
 
+#include "app/AppWindow.h"
 #include "app/Game.h"
-#include "app/Globals.h"
+#include "input/InputDevices.h"
 #include "platform/fake/FakePlatform.h"
 
 namespace {

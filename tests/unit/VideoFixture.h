@@ -9,9 +9,10 @@
 #include <cstring>
 #include <vector>
 
+#include "app/AppWindow.h"
 #include "app/Game.h"
-#include "app/Globals.h"
 #include "platform/fake/FakePlatform.h"
+#include "video/Graphics.h"
 
 class VideoTest : public ::testing::Test {
  protected:

@@ -86,12 +86,4 @@ TEST(FrameClock, AStallStartsAfreshInsteadOfRushing) {
   EXPECT_EQ(shown, 10);
 }
 
-TEST(FrameClock, RestartMakesTheNextFrameDue) {
-  FrameClock clock;
-  ASSERT_TRUE(clock.due(0));
-  EXPECT_FALSE(clock.due(1));
-  clock.restart();
-  EXPECT_TRUE(clock.due(2));
-}
-
 }  // namespace
