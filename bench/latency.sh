@@ -39,20 +39,7 @@ for t in Xvfb xdotool gnuplot; do
 done
 export SDL_AUDIODRIVER=dummy
 
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-rm -f "$out/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -br -nolisten tcp 3>"$out/display" \
-  2>"$out/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$out/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -1 "$out/display")"
-sleep 0.5
+. "$(dirname "$0")/xvfb.sh"
 
 # What each case watches, in picture pixels (x y width height): the start
 # corner of the arena, where the player walks and lays its bombs, and the

@@ -46,21 +46,7 @@ export SDL_AUDIODRIVER=dummy
 frame_ms=16.6667
 tick=$(getconf CLK_TCK)
 
-# A black screen of our own (-br), on a display number Xvfb picks.
-xvfb_pid=""
-game_pid=""
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-rm -f "$out/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -br -nolisten tcp 3>"$out/display" \
-  2>"$out/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$out/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -1 "$out/display")"
-sleep 0.5
+. "$(dirname "$0")/xvfb.sh"
 
 # Processor time of a process so far: clock ticks (utime + stime, all
 # threads, living and ended) and nanoseconds on a processor (the living
@@ -121,7 +107,7 @@ wait "$minimal_pid" 2>/dev/null || true
 echo "whole-program: playing for about 25 s, then paused for 10 s" >&2
 rm -f "$out/presents.log"
 FUSEBOUND_PRESENT_LOG="$out/presents.log" LD_PRELOAD="$clock" "$game" &
-game_pid=$!
+app_pid=$!
 xvfb_ticks0=$(ticks "$xvfb_pid")
 sleep 3
 window=$(xdotool search --sync --name Fusebound | head -1)
@@ -135,7 +121,7 @@ xdotool keydown r
 ) &
 walker=$!
 xvfb_t0=$(ticks "$xvfb_pid"); xvfb_n0=$(now_ns)
-read -r play_ticks play_sched < <(share "$game_pid" 10)
+read -r play_ticks play_sched < <(share "$app_pid" 10)
 xvfb_t1=$(ticks "$xvfb_pid"); xvfb_n1=$(now_ns)
 xvfb_play=$(awk -v dt=$((xvfb_t1 - xvfb_t0)) -v dn=$((xvfb_n1 - xvfb_n0)) -v hz="$tick" \
   'BEGIN { printf "%.2f", 100 * dt / hz / (dn / 1e9) }')
@@ -150,7 +136,7 @@ other=$(xdotool search --sync --class Xmessage | head -1)
 xdotool windowfocus "$other"
 sleep 1.5
 xvfb_t0=$(ticks "$xvfb_pid"); xvfb_n0=$(now_ns)
-read -r pause_ticks pause_sched < <(share "$game_pid" 10)
+read -r pause_ticks pause_sched < <(share "$app_pid" 10)
 xvfb_t1=$(ticks "$xvfb_pid"); xvfb_n1=$(now_ns)
 xvfb_pause=$(awk -v dt=$((xvfb_t1 - xvfb_t0)) -v dn=$((xvfb_n1 - xvfb_n0)) -v hz="$tick" \
   'BEGIN { printf "%.2f", 100 * dt / hz / (dn / 1e9) }')
@@ -160,13 +146,13 @@ kill "$xmessage_pid" 2>/dev/null || true
 wait "$xmessage_pid" 2>/dev/null || true
 xdotool windowfocus "$window" 2>/dev/null || true
 sleep 1
-game_hwm=$(awk '/VmHWM/ { print $2 }' "/proc/$game_pid/status")
-game_threads=$(awk '/Threads/ { print $2 }' "/proc/$game_pid/status")
+game_hwm=$(awk '/VmHWM/ { print $2 }' "/proc/$app_pid/status")
+game_threads=$(awk '/Threads/ { print $2 }' "/proc/$app_pid/status")
 xdotool keydown Escape; sleep 0.3; xdotool keyup Escape
-for _ in $(seq 50); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 status=0
-wait "$game_pid" || status=$?
-game_pid=""
+wait "$app_pid" || status=$?
+app_pid=""
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # --- Frame intervals: 1,000 intervals from the 101st present on. ----------
