@@ -258,8 +258,9 @@ TEST(ArenaTileLoading, TileIIsRowsSixteenITimesOfTheTilePicture) {
         const TileSet& set = arena.tileSet;
         const Surface* bar = set.statusBar;
         if (bar == nullptr || bar->width != 256 || bar->height != 23 ||
-            !bar->hasKey || bar->keyColour != 0)
+            !bar->hasKey || bar->keyColour != 0 || bar->locked)
           fault("status bar surface");
+        if (graphics.compositionSurface->locked) fault("staging left locked");
         for (int p = 0; p < 5888; ++p) {
           unsigned char bytes[3];
           pictureBytes(p + 100000, bytes);
@@ -269,7 +270,7 @@ TEST(ArenaTileLoading, TileIIsRowsSixteenITimesOfTheTilePicture) {
         for (int i = 0; i < 40; ++i) {
           const Surface* tile = set.tiles[i];
           if (tile == nullptr || tile->width != 16 || tile->height != 16 ||
-              !tile->hasKey || tile->keyColour != 0)
+              !tile->hasKey || tile->keyColour != 0 || tile->locked)
             fault("tile surface " + std::to_string(i));
           for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 16; ++x) {

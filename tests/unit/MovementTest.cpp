@@ -48,6 +48,21 @@ TEST_F(Sideways, OneProbeLetsThePlayerPassInFrontOfAPillarWhileAligning) {
   EXPECT_EQ(player.y, restY(3));
 }
 
+TEST_F(Sideways, APillarIsMetFifteenPixelsBelowTheSpritesTop) {
+  // The pillar at (5, 2) fills rows 64 to 79 of the frame: a sprite whose top
+  // is at 64 walks into it from either side, one a pixel lower passes by.
+  for (int key : {DIK_RIGHT, DIK_LEFT}) {
+    const int startX = key == DIK_RIGHT ? restX(4) : restX(6);
+    hold({key});
+    for (int y : {64, 65}) {
+      placeAt(startX, y);
+      movePlayer();
+      const int dx = y == 64 ? 0 : key == DIK_RIGHT ? 1 : -1;
+      EXPECT_EQ(player.x, startX + dx) << "top at " << y;
+    }
+  }
+}
+
 // ------------------------------------------------------------- stopping
 
 using Stopping = PlayerWorld;
@@ -143,14 +158,16 @@ TEST_P(Sliding, ThreePixelsPastAColumnSlidesBackThenWalks) {
   EXPECT_EQ(player.y, v.startY + v.dy);
 }
 
-TEST_P(Sliding, TwelvePixelsPastAColumnSlidesOnToTheNextThenWalks) {
+TEST_P(Sliding, NineOrTwelvePixelsPastAColumnSlidesOnToTheNextThenWalks) {
   const Vertical v = GetParam();
   put(6, 3, cellBlock);
-  placeAt(restX(6) + 12, v.startY);
   hold({v.key});
-  pass(4);
-  EXPECT_EQ(player.x, restX(7));
-  EXPECT_EQ(player.y, v.startY);
+  for (int offset : {9, 12}) {
+    placeAt(restX(6) + offset, v.startY);
+    pass(16 - offset);
+    EXPECT_EQ(player.x, restX(7)) << offset;
+    EXPECT_EQ(player.y, v.startY) << offset;
+  }
   pass();
   EXPECT_EQ(player.x, restX(7));
   EXPECT_EQ(player.y, v.startY + v.dy);

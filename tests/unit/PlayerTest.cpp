@@ -45,6 +45,7 @@ using WalkCycle = PlayerWorld;
 int walkFrameAfter(int n) { return n < 5 ? 0 : (n / 5 - 1) % 10 + 1; }
 
 TEST_F(WalkCycle, StandsFourPassesThenCyclesTenFramesOfFivePasses) {
+  player = Player();  // as a new game starts
   placeAt(restX(6), restY(3));
   hold({DIK_RIGHT});
   for (int n = 1; n <= 130; ++n) {
@@ -123,7 +124,7 @@ bool writeTestPicture(const std::string& path) {
   for (int f = 0; f < 44 && !fault; ++f) {
     const Surface* s = player.frames[f];
     if (!s || s->width != 16 || s->height != 24 || !s->hasKey ||
-        s->keyColour != 0)
+        s->keyColour != 0 || s->locked)
       fault = 3;
     else
       for (int p = 0; p < 384; ++p)
@@ -133,6 +134,7 @@ bool writeTestPicture(const std::string& path) {
   // Draw frame 36 (facing right, walk frame 3) and frame 0 over a marked
   // background: black stays transparent.
   Surface* target = graphics.compositionSurface;
+  if (target->locked) fault = fault ? fault : 9;  // staging left locked
   const int pitch = target->width;
   for (int i = 0; i < pitch * 240; ++i) target->pixels[i] = 0x1234;
   player.x = 100;
