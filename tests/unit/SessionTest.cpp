@@ -133,6 +133,10 @@ void checkFrame(const std::uint16_t* pixels) {
         fault(p, what, type, wanted);
       }
     }
+  // Walking right since pass 1, the sprite has stood four passes and shown
+  // walk frame 1 for five: by pass 14 it shows walk frame 2.
+  if (p == 14 && player.facing + player.walkFrame != facingRight + 2)
+    fault(p, "sprite frame", player.facing + player.walkFrame, facingRight + 2);
   if (p == laidInPass && Arena::grid[6][1].power != 2)
     fault(p, "bomb power", Arena::grid[6][1].power, 2);
   if (p == 173 && Arena::grid[8][1].frame != 0)

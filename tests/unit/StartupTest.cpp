@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "app/AppWindow.h"
 #include "app/Game.h"
+#include "app/Random.h"
+#include "arena/Arena.h"
 #include "input/InputDevices.h"
 #include "platform/fake/FakePlatform.h"
+#include "video/Graphics.h"
 
 namespace {
 
@@ -60,11 +64,29 @@ TEST_F(Startup, QuitHeldAtStartShowsTheFirstFrameAndRunsNoPass) {
   EXPECT_EXIT(
       {
         fake::pressKey(DIK_ESCAPE);
+        fake::state().tickCount = 777;
+        static LevelLayout stored;
+        std::memcpy(stored, Arena::storedLayout, sizeof stored);
+        static bool blackAbove = true;
+        fake::state().onPresent = [](const std::uint16_t* pixels) {
+          for (int i = 0; i < arenaTop * frameWidth; ++i)
+            blackAbove = blackAbove && pixels[i] == 0;
+        };
         runAndCheck([] {
           if (fake::state().presented != 1) return 1;
           // No pass ran: the first frame shows neither status bar nor player
           // and nothing moved on.
           if (fake::count(frameCopy) != 1) return 2;
+          // Nor what the pictures left in the composition surface.
+          if (!blackAbove) return 3;
+          // The arena is the one the tick count seeds.
+          runtime::srand(777);
+          for (int row = 0; row < arenaRows; ++row)
+            for (int column = 0; column < arenaColumns; ++column)
+              if (stored[row][column] == layoutFloor &&
+                  Arena::grid[column][row].type !=
+                      (runtime::rand() % 4 == 0 ? cellEmpty : cellBlock))
+                return 4;
           return 0;
         });
       },
