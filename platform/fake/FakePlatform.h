@@ -103,6 +103,8 @@ struct State {
   bool focus = false;
   bool destroyed = false;
   bool cursorShown = true;
+  int windowWidth = 0, windowHeight = 0;  // the client size asked for
+  bool windowFullScreen = false;
   bool invalid = false;
   platform::Rect clientRect{100, 80, 420, 320};  // screen position of client
   int frameLeft = 4, frameTop = 30, frameRight = 4, frameBottom = 4;

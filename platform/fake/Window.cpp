@@ -37,10 +37,13 @@ void registerClass(const WindowClass& windowClass) {
   fake::state().windowProc = windowClass.windowProc;
 }
 
-Handle createWindow(const char*, const char*, std::uint32_t, int, int, bool,
-                    Handle) {
+Handle createWindow(const char*, const char*, std::uint32_t, int width,
+                    int height, bool fullScreen, Handle) {
   auto& s = fake::state();
   if (fake::log("createWindow", fake::Fault::createWindow)) return 0;
+  s.windowWidth = width;
+  s.windowHeight = height;
+  s.windowFullScreen = fullScreen;
   s.window = fake::handles::window;
   if (s.windowProc) s.windowProc(s.window, WM_CREATE, 0, 0);
   if (s.focusOnCreate) {

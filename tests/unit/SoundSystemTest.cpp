@@ -158,6 +158,7 @@ TEST_F(SampleNames, FullTableRefusesANewNameButCountsKnownOnes) {
 TEST(NamesEqual, FoldsOnlyTheLettersAToZ) {
   EXPECT_TRUE(namesEqual("", ""));
   EXPECT_TRUE(namesEqual("Bomb-2", "bOMB-2"));
+  EXPECT_TRUE(namesEqual("Az", "aZ"));
   EXPECT_FALSE(namesEqual("bomb", "bombs"));
   EXPECT_FALSE(namesEqual("", "x"));
   // Pairs that a fold by flipping bit 5 would wrongly call equal.

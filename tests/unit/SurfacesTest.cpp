@@ -87,8 +87,13 @@ TEST_F(Surfaces, FiveSixFiveAndFiveFiveFiveGiveTheirChannelValues) {
 }
 
 TEST_F(Surfaces, AFormatWithoutMasksOrUnreadableIsRefused) {
-  fake::state().masks = {0, 0, 0};
-  EXPECT_EQ(graphics.readPixelFormat(fake::handles::primary), 0);
+  for (platform::PixelMasks masks : {platform::PixelMasks{0, 0, 0},
+                                     {0, 0x07E0, 0x001F},
+                                     {0xF800, 0, 0x001F},
+                                     {0xF800, 0x07E0, 0}}) {
+    fake::state().masks = masks;
+    EXPECT_EQ(graphics.readPixelFormat(fake::handles::primary), 0);
+  }
   fake::state().masks = {0xF800, 0x07E0, 0x001F};
   fake::fail(fake::Fault::pixelFormat);
   EXPECT_EQ(graphics.readPixelFormat(fake::handles::primary), 0);

@@ -21,12 +21,16 @@ TEST_F(Window, CreationRegistersTheClassAndHidesTheCursorOnlyFullScreen) {
   EXPECT_EQ(appWindow.window, fake::handles::window);
   EXPECT_EQ(appWindow.active, 1);  // the new window took the focus
   EXPECT_FALSE(fake::state().cursorShown);
+  EXPECT_TRUE(fake::state().windowFullScreen);
+  EXPECT_EQ(fake::state().windowWidth, 320);
+  EXPECT_EQ(fake::state().windowHeight, 240);
   EXPECT_LT(fake::indexOf("registerClass"), fake::indexOf("createWindow"));
 
   fake::reset();
   windowedMode = 1;
   appWindow.create(7);
   EXPECT_TRUE(fake::state().cursorShown);
+  EXPECT_FALSE(fake::state().windowFullScreen);
   EXPECT_FALSE(fake::called("showCursor 0"));
 }
 
