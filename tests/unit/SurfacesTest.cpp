@@ -192,7 +192,7 @@ TEST_F(Surfaces, TheCompositionSurfaceIsLargeUnkeyedAndClearedInItsFrame) {
 // A 16-wide sprite row exercises the vector path, odd widths the tail.
 TEST_F(Surfaces, KeyedBlitsLeaveTheBackgroundWhereTheSourceIsBlack) {
   startDisplay();
-  for (int width : {16, 13, 3}) {
+  for (int width : {16, 24, 13, 3}) {
     Surface* sprite = filled(width, 5, 1, [](int x, int y) {
       return static_cast<std::uint16_t>((x + y) % 3 == 0 ? 0 : 0x100 + x + y);
     });
@@ -258,6 +258,11 @@ TEST_F(Surfaces, BlitsAreCutAtTheEdgesOfTheCompositionSurface) {
   EXPECT_EQ(at(215, 215), tile->pixels[255]);
   EXPECT_EQ(at(216, 200), 0x7777);
   EXPECT_NE(blitSize.blitOpaque(0, 0, nullptr), 0);
+  // A block wholly beyond an edge draws nothing.
+  blitSize.set(16, 16);
+  EXPECT_NE(blitSize.blitOpaque(-20, 0, tile), 0);
+  EXPECT_NE(blitSize.blitOpaque(0, 970, tile), 0);
+  EXPECT_EQ(at(0, 0), tile->pixels[2 * 16 + 4]);
 }
 
 TEST_F(Surfaces, ASurfaceThatCannotBeMadeEndsTheProgram) {
