@@ -15,6 +15,8 @@
 // device again and again. The browser delivers the release only while the
 // game lets it run, so reads that follow each other with no frame or wait in
 // between end up waiting a little for the player's next action.
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/Platform.h"
@@ -97,8 +99,8 @@ void letTheBrowserRun() {
 // -1..1 onto the device's range, the rest position onto its middle.
 std::int32_t scaleAxis(float value, std::int32_t minimum,
                        std::int32_t maximum) {
-  if (!(value >= -1.0f)) value = value > 0 ? 1.0f : -1.0f;  // NaN: -1
-  if (value > 1.0f) value = 1.0f;
+  if (std::isnan(value)) value = 0.0f;  // a broken axis is at rest
+  value = std::clamp(value, -1.0f, 1.0f);
   const double centre = (static_cast<double>(minimum) + maximum) / 2;
   const double half = value >= 0 ? maximum - centre : centre - minimum;
   const double scaled = centre + value * half;

@@ -35,15 +35,21 @@ mergeInto(LibraryManager.library, {
     WM_KILLFOCUS: 8,
     WM_PAINT: 15,
 
+    // A repaint request is a mark, as on the desktop, not a place in the
+    // queue: it is never lost, requests made while one waits are one, and it
+    // is taken only when no other message is waiting, so a quick run of
+    // focus changes ends with a repaint that sees where the focus ended.
     push: function(message, wParam, lParam) {
       if (message === FB.WM_PAINT) {
-        if (FB.paintQueued) return;
         FB.paintQueued = true;
+      } else {
+        if (FB.queue.length >= 64) return;  // full: the message is lost
+        FB.queue.push([message, wParam | 0, lParam | 0]);
       }
-      if (FB.queue.length >= 64) return;  // full: the message is lost
-      FB.queue.push([message, wParam | 0, lParam | 0]);
       FB.wake();
     },
+
+    waiting: function() { return FB.queue.length + (FB.paintQueued ? 1 : 0); },
 
     // Ends the wait the game is in, if any.
     wake: function() {
@@ -99,6 +105,9 @@ mergeInto(LibraryManager.library, {
       if (FB.dialogOpen || !FB.focused) return;
       var dik = FB.codes[event.code];
       if (dik !== undefined) FB.keys[dik] = event.type === 'keydown' ? 0x80 : 0;
+      // Keys let go while Meta (Cmd, Super) is held may send no key-up
+      // (macOS sends none): when Meta goes up, every key is up.
+      if (event.type === 'keyup' && event.key === 'Meta') FB.keys.fill(0);
       if (FB.pageKeys[event.code] && !event.ctrlKey && !event.metaKey &&
           !event.altKey)
         event.preventDefault();
@@ -194,6 +203,7 @@ mergeInto(LibraryManager.library, {
   fbweb_takeMessage__deps: ['$FB'],
   fbweb_takeMessage: function(message, wParam, lParam) {
     var taken = FB.queue.shift();
+    if (!taken && FB.paintQueued) taken = [FB.WM_PAINT, 0, 0];
     if (!taken) return 0;
     if (taken[0] === FB.WM_PAINT) FB.paintQueued = false;
     HEAPU32[message >> 2] = taken[0];
@@ -211,7 +221,7 @@ mergeInto(LibraryManager.library, {
   },
 
   fbweb_messagesWaiting__deps: ['$FB'],
-  fbweb_messagesWaiting: function() { return FB.queue.length; },
+  fbweb_messagesWaiting: function() { return FB.waiting(); },
 
   fbweb_postMessage__deps: ['$FB'],
   fbweb_postMessage: function(message, wParam, lParam) {
@@ -221,7 +231,7 @@ mergeInto(LibraryManager.library, {
   fbweb_waitMessage__deps: ['$FB'],
   fbweb_waitMessage: function(timeoutMs) {
     return FB.sleep(timeoutMs, 'message', function() {
-      return FB.queue.length ? 1 : 0;
+      return FB.waiting() ? 1 : 0;
     });
   },
 

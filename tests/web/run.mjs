@@ -463,6 +463,56 @@ scenario('focus loss pauses with the message over the last frame; focus back res
   return hidden ? '' : ' (headless kept the page visible behind the other tab)';
 });
 
+// Focus lost, back and lost again before the game's next frame: it ends
+// paused, with the message on the picture.
+scenario('a quick run of focus changes ends paused with the message', async () => {
+  const page = await openGame();
+  await stepFrames(page, 3);
+  await page.mouse.click(8, 400);
+  await page.mouse.click(500, 400);
+  await page.mouse.click(8, 400);
+  await settle(page);
+  check(await waitingFor(page) === 'message', `the game waits for ${await waitingFor(page)}, not paused`);
+  const paused = await look(page, 'quick-focus-changes');
+  check(paused.paused, `no pause message (${paused.pauseTextPixels} white pixels)`);
+});
+
+// A key let go where the page does not see it never keeps the player
+// walking: while the page has no focus, or while Meta is held (macOS sends
+// no key-up then, as the listener added here makes Chromium behave).
+scenario('keys let go unseen are up: focus lost meanwhile, or Meta held', async () => {
+  const page = await openGame({before: () => {
+    window.addEventListener('keyup', (e) => {
+      if (e.metaKey && e.key !== 'Meta') e.stopImmediatePropagation();
+    }, true);
+  }});
+  await stepFrames(page, 3);
+  const standsStill = async (name) => {
+    const before = await look(page, name);
+    await stepFrames(page, 10);
+    const after = await look(page, `${name}-later`);
+    check(after.player.x === before.player.x, `${name}: the player walked on to ${after.player.x}`);
+    return after;
+  };
+  await page.keyboard.down('ArrowRight');
+  await stepFrames(page, 4);
+  await page.mouse.click(8, 400);
+  await settle(page);
+  await page.keyboard.up('ArrowRight');
+  await page.mouse.click(500, 400);
+  await stepFrames(page, 2);
+  const first = await standsStill('focus-lost');
+  check(first.player.x > 56, 'the player did not walk at all');
+  await page.keyboard.down('ArrowRight');
+  await page.keyboard.down('Meta');
+  await stepFrames(page, 4);
+  await page.keyboard.up('ArrowRight');
+  await page.keyboard.up('Meta');
+  await stepFrames(page, 1);
+  const second = await standsStill('meta-held');
+  check(second.player.x > first.player.x, 'the player did not walk with Meta held');
+});
+
 scenario('Enter held stands still; its release makes a new arena', async () => {
   const page = await openGame();
   await stepFrames(page, 3);
@@ -506,7 +556,7 @@ scenario('Escape ends the game; the page offers to start it again', async () => 
   check(new Set(arenas).size === arenas.length, 'two page loads showed the same arena');
 });
 
-scenario('a gamepad walks and lays a bomb; when it goes away it reads as at rest', async () => {
+scenario('a gamepad walks and lays a bomb; broken or gone it reads as at rest', async () => {
   // No gamepad can be plugged in here: the page is handed a made-up one in
   // the second slot of the Gamepad API, as a browser lists a pad it knows.
   const page = await openGame({before: () => {
@@ -530,6 +580,11 @@ scenario('a gamepad walks and lays a bomb; when it goes away it reads as at rest
   await stepFrames(page, 15);
   const half = await look(page, 'pad-half');
   check(half.player.x === walked.player.x, 'half a push walked the player');
+  // An axis that reads NaN (a broken driver) is at rest.
+  await stick(NaN);
+  await stepFrames(page, 15);
+  const broken = await look(page, 'pad-nan');
+  check(broken.player.x === walked.player.x, `an axis reading NaN walked the player to ${broken.player.x}`);
   await stick(0);
   // Button 2 lays a bomb; then walk off it to see it.
   const column = walked.player.column, row = walked.player.row;
