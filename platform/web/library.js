@@ -178,6 +178,7 @@ mergeInto(LibraryManager.library, {
       canvas.focus();
     });
     FB.fit();
+    document.body.classList.toggle('fb-unfocused', !FB.focused);
     Module['fbweb'] = FB;
     return 1;
   },
@@ -260,7 +261,10 @@ mergeInto(LibraryManager.library, {
     FB.ctx.putImageData(FB.image, 0, 0);
     var stats = FB.stats, now = performance.now();
     var slot = stats.frames % stats.times.length;
-    if (stats.firstFrameAt < 0) stats.firstFrameAt = now;
+    if (stats.firstFrameAt < 0) {
+      stats.firstFrameAt = now;
+      document.body.classList.remove('fb-loading');
+    }
     stats.times[slot] = FB.frameTime >= 0 ? FB.frameTime : now;
     stats.late[slot] = FB.frameTime >= 0 ? now - FB.frameTime : 0;
     ++stats.frames;

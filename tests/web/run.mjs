@@ -153,7 +153,9 @@ let openPages = [];  // the pages of the scenario running, closed after it
 // A fresh page (its own browser context) showing the game. Options:
 //   before: runs in the page before any of its scripts;
 //   width, height, deviceScaleFactor: the page's size (1000 by 800, 1);
-//   path: the address under the site (index.html).
+//   path: the address under the site (index.html);
+//   intercept(request): answers the page's requests it wants to (true when
+//     it did), the others go to the server.
 // The page records the addresses it asks for (page.requests) and every
 // Content-Security-Policy violation (page.violations).
 async function openGame(options = {}) {
@@ -175,6 +177,12 @@ async function openGame(options = {}) {
   await page.setViewport({width: options.width || 1000, height: options.height || 800,
                           deviceScaleFactor: options.deviceScaleFactor || 1});
   if (options.before) await page.evaluateOnNewDocument(options.before);
+  if (options.intercept) {
+    await page.setRequestInterception(true);
+    page.on('request', async (request) => {
+      if (!(await options.intercept(request))) request.continue();
+    });
+  }
   await page.goto(`${origin}/${options.path || 'index.html'}`);
   return page;
 }
@@ -365,6 +373,63 @@ scenario('a strict page: only its own files run, all at the build\'s version', a
     check(new URL(address).searchParams.get('v')?.endsWith(`-${hash}`),
           `${address} does not carry the version ...-${hash}`);
   check(new Set(files.map((u) => new URL(u).search)).size === 1, `versions differ: ${files.join(', ')}`);
+});
+
+// Each way a file can fail names it on a panel that offers to try again;
+// trying again when the file is back starts the game. An error while
+// playing shows the same panel, not "The game has ended.".
+scenario('a failed load names the file; an error while playing is no end', async () => {
+  const page404 = {status: 404, body: ''};
+  const webPage = {status: 200, contentType: 'text/html', body: '<!doctype html><p>Not found</p>'};
+  const damagedWasm = {status: 200, contentType: 'application/wasm',
+                       body: fs.readFileSync(path.join(site, 'fusebound.wasm')).subarray(0, 4096)};
+  const cases = [
+    ['fusebound.data', page404, /fusebound\.data could not be loaded: the server answered 404/],
+    ['fusebound.data', webPage, /fusebound\.data could not be loaded: the server sent a web page/],
+    ['fusebound.data', {status: 200, body: Buffer.alloc(1000)}, /fusebound\.data .*damaged \(1000 bytes/],
+    ['fusebound.wasm', 'internetdisconnected', /fusebound\.wasm could not be loaded: the network failed/],
+    ['fusebound.wasm', damagedWasm, /fusebound\.wasm could not be loaded: it is damaged/],
+    ['fusebound.js', page404, /fusebound\.js could not be loaded/],
+    ['fusebound.js', webPage, /fusebound\.js could not be loaded: it did not run/],
+  ];
+  for (const [file, answer, says] of cases) {
+    let held = null, broken = true;
+    // The failing answer waits until the page was seen loading.
+    const page = await openGame({intercept: (request) => {
+      if (!broken || held || !request.url().includes(`/${file}?`)) return false;
+      held = () => (typeof answer === 'string' ? request.abort(answer) : request.respond(answer));
+      return true;
+    }});
+    for (let i = 0; i < 600 && !held; ++i) await page.evaluate(() => window.testClock.realFrames(1));
+    check(held, `${file} was never asked for`);
+    check(await page.$eval('#loading', (e) => getComputedStyle(e).display !== 'none'),
+          `the page does not say it is loading while ${file} is on its way`);
+    await held();
+    await page.waitForFunction(() => window.fuseboundFailed, {timeout: 30000});
+    const text = await page.$eval('#failed', (e) => (e.hidden ? '' : e.innerText));
+    check(says.test(text), `with ${file} ${JSON.stringify(answer).slice(0, 60)} the page says ${JSON.stringify(text)}`);
+    check(await page.evaluate(() => !window.fuseboundEnded && document.activeElement.id === 'retry'),
+          'the "Try again" button is not offered');
+    if (file === 'fusebound.js' && answer === webPage) {
+      broken = false;
+      await Promise.all([page.waitForNavigation(), page.click('#retry')]);
+      await stepFrames(page, 3);
+      const again = await look(page, 'loaded-again');
+      check(again.layoutShown && again.player.found, 'trying again did not start the game');
+      check(await page.$eval('#loading', (e) => getComputedStyle(e).display === 'none'),
+            'the page still says it is loading');
+      // The page's colour table breaks under the running game.
+      await page.evaluate(() => { Module.fbweb.lut = null; });
+      await settle(page, 1);
+      await page.waitForFunction(() => window.fuseboundFailed, {timeout: 30000});
+      const crashed = await page.$eval('#failed', (e) => (e.hidden ? '' : e.innerText));
+      check(/The game stopped because of an error/.test(crashed), `after an error the page says ${crashed}`);
+      check(await page.$eval('#ended', (e) => e.hidden), 'an error shows "The game has ended."');
+      await Promise.all([page.waitForNavigation(), page.click('#retry')]);
+      await stepFrames(page, 3);
+    }
+    await closeGame(page);
+  }
 });
 
 scenario('walk, lay a bomb, flames on its 104th frame in the cross, blocks crumble', async () => {
