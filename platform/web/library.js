@@ -94,11 +94,12 @@ mergeInto(LibraryManager.library, {
       FB.wake();
     },
 
-    // Keys the page itself would act on (scrolling, activating).
+    // Keys the page itself would act on (scrolling, activating). Tab is
+    // not among them: it leaves the game, which pauses it.
     pageKeys: {
       ArrowUp: 1, ArrowDown: 1, ArrowLeft: 1, ArrowRight: 1, Enter: 1,
       NumpadEnter: 1, KeyR: 1, Space: 1, Escape: 1, PageUp: 1, PageDown: 1,
-      Home: 1, End: 1, Tab: 1, Backspace: 1
+      Home: 1, End: 1, Backspace: 1
     },
 
     onKey: function(event) {

@@ -578,6 +578,34 @@ scenario('keys let go unseen are up: focus lost meanwhile, or Meta held', async 
   check(second.player.x > first.player.x, 'the player did not walk with Meta held');
 });
 
+// What a screen reader finds: the game named, with its controls; Tab
+// leaving the game (paused, as by a click beside it); the end announced as
+// a labelled dialog with the focus on its button.
+scenario('accessible: a named game that Tab leaves, labelled dialogs', async () => {
+  const page = await openGame();
+  await stepFrames(page, 3);
+  const tree = await page.accessibility.snapshot({interestingOnly: false});
+  const find = (node, test) => (test(node) ? node : (node.children || []).map((c) => find(c, test)).find(Boolean));
+  const game = find(tree, (n) => n.role === 'application');
+  check(game?.name === 'Fusebound' && /Arrow keys walk/.test(game.description || ''),
+        `the game is ${JSON.stringify(game && {name: game.name, description: game.description})}`);
+  await page.keyboard.press('Tab');
+  await settle(page);
+  check(await page.evaluate(() => document.activeElement.id) === 'fullscreen',
+        'Tab did not move on to the "Full screen" button');
+  check(await waitingFor(page) === 'message' && (await look(page, 'tab-left')).paused,
+        'the game did not pause when Tab left it');
+  await page.mouse.click(500, 400);
+  await stepFrames(page, 2);
+  await page.keyboard.down('Escape');
+  await settle(page);
+  await page.waitForFunction(() => window.fuseboundEnded, {timeout: 10000});
+  const ended = find(await page.accessibility.snapshot(), (n) => n.role === 'alertdialog');
+  check(ended?.name === 'Fusebound' && ended.description === 'The game has ended.',
+        `the end is announced as ${JSON.stringify(ended && {name: ended.name, description: ended.description})}`);
+  check(find(ended, (n) => n.focused)?.name === 'Play again', 'the focus is not on "Play again"');
+});
+
 scenario('Enter held stands still; its release makes a new arena', async () => {
   const page = await openGame();
   await stepFrames(page, 3);
