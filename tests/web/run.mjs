@@ -196,6 +196,15 @@ async function closeGame(page) {
   clearTimeout(timer);
 }
 
+// Waits until `test` holds in the page, or fails saying `what` did not
+// happen. (Polled on a timer: the page's animation frames belong to the test
+// clock, and Puppeteer's default polling would wait for them.)
+async function until(page, test, what, timeout = 30000) {
+  await page.waitForFunction(test, {polling: 20, timeout}).catch(() => {
+    throw new Error(`${what} did not happen: ${page.log.slice(-5).join(' | ') || 'nothing logged'}`);
+  });
+}
+
 const frames = (page) =>
   page.evaluate(() => (window.Module && Module.fbweb ? Module.fbweb.stats.frames : 0));
 
@@ -405,7 +414,7 @@ scenario('a failed load names the file; an error while playing is no end', async
     check(await page.$eval('#loading', (e) => getComputedStyle(e).display !== 'none'),
           `the page does not say it is loading while ${file} is on its way`);
     await held();
-    await page.waitForFunction(() => window.fuseboundFailed, {timeout: 30000});
+    await until(page, () => window.fuseboundFailed, `a panel for ${file} ${JSON.stringify(answer).slice(0, 40)}`);
     const text = await page.$eval('#failed', (e) => (e.hidden ? '' : e.innerText));
     check(says.test(text), `with ${file} ${JSON.stringify(answer).slice(0, 60)} the page says ${JSON.stringify(text)}`);
     check(await page.evaluate(() => !window.fuseboundEnded && document.activeElement.id === 'retry'),
@@ -421,7 +430,7 @@ scenario('a failed load names the file; an error while playing is no end', async
       // The page's colour table breaks under the running game.
       await page.evaluate(() => { Module.fbweb.lut = null; });
       await settle(page, 1);
-      await page.waitForFunction(() => window.fuseboundFailed, {timeout: 30000});
+      await until(page, () => window.fuseboundFailed, 'a panel for an error while playing');
       const crashed = await page.$eval('#failed', (e) => (e.hidden ? '' : e.innerText));
       check(/The game stopped because of an error/.test(crashed), `after an error the page says ${crashed}`);
       check(await page.$eval('#ended', (e) => e.hidden), 'an error shows "The game has ended."');
@@ -599,7 +608,7 @@ scenario('accessible: a named game that Tab leaves, labelled dialogs', async () 
   await stepFrames(page, 2);
   await page.keyboard.down('Escape');
   await settle(page);
-  await page.waitForFunction(() => window.fuseboundEnded, {timeout: 10000});
+  await until(page, () => window.fuseboundEnded, 'the end');
   const ended = find(await page.accessibility.snapshot(), (n) => n.role === 'alertdialog');
   check(ended?.name === 'Fusebound' && ended.description === 'The game has ended.',
         `the end is announced as ${JSON.stringify(ended && {name: ended.name, description: ended.description})}`);
@@ -636,7 +645,7 @@ scenario('Escape ends the game; the page offers to start it again', async () => 
   await page.keyboard.down('Escape');
   await settle(page);
   await page.keyboard.up('Escape');
-  await page.waitForFunction(() => window.fuseboundEnded, {timeout: 10000});
+  await until(page, () => window.fuseboundEnded, 'the end');
   const status = await page.evaluate(() => window.fuseboundEnded.status);
   check(status === 0, `ended with status ${status}`);
   const text = await page.$eval('#ended', (e) => (e.hidden ? '' : e.innerText));
@@ -702,13 +711,13 @@ scenario('no Web Audio: "Couldn\'t Access Soundcard!", then the game ends', asyn
     delete window.AudioContext;
     delete window.webkitAudioContext;
   }});
-  await page.waitForSelector('#dialog:not([hidden])', {timeout: 30000});
+  await until(page, () => !document.getElementById('dialog').hidden, 'the dialog');
   const caption = await page.$eval('#dialog .caption', (e) => e.textContent);
   const text = await page.$eval('#dialog .text', (e) => e.textContent);
   check(caption === 'Error, Quiting..' && text === 'Couldn\'t Access Soundcard!',
         `dialog "${caption}": "${text}"`);
   await page.keyboard.press('Enter');
-  await page.waitForFunction(() => window.fuseboundEnded, {timeout: 10000});
+  await until(page, () => window.fuseboundEnded, 'the end');
   // A failed start ends with status 1.
   check(await page.evaluate(() => window.fuseboundEnded.status) === 1, 'status not 1');
   check(await frames(page) === 0, 'frames were shown');
