@@ -497,6 +497,40 @@ scenario('walk, lay a bomb, flames on its 104th frame in the cross, blocks crumb
   check(leaked.length === 0, `keys acted on the page: ${leaked}`);
 });
 
+// Game frames played: those shown and those a later one was shown over.
+const played = (page) =>
+  page.evaluate(() => (window.Module && Module.fbweb ? Module.fbweb.stats.frames + Module.fbweb.stats.unshown : 0));
+
+// A 30 Hz screen: the test's animation frames come 33.3 ms apart.
+scenario('at 30 animation frames a second the fuse still burns 104 game frames, 1.73 s', async () => {
+  const page = await openGame();
+  const interval = 2 * periodMs;
+  const clockTime = () => page.evaluate(() => window.testClock.time);
+  await stepFrames(page, 3, {interval});
+  await page.keyboard.down('KeyR');
+  await stepFrames(page, 1, {interval});
+  await page.keyboard.up('KeyR');
+  const [laid, laidShown, laidTime] = [await played(page), await frames(page), await clockTime()];
+  // Well before the fuse's end at 60 game frames a second, it still burns.
+  await stepFrames(page, 48, {interval});
+  const burning = await look(page, 'fuse-at-30-hz');
+  check(burning.pieces.includes(9) && !burning.pieces.some((p) => p >= 12),
+        'no bomb burning 96 game frames after R' + mapOf(burning));
+  let burst = burning;
+  for (let i = 0; i < 8 && !burst.pieces.some((p) => p >= 12); ++i) {
+    await stepFrames(page, 1, {interval});
+    burst = await look(page, 'flames-at-30-hz');
+  }
+  check(burst.pieces.some((p) => p >= 12), 'no flames 112 game frames after R' + mapOf(burst));
+  const playedFrames = (await played(page)) - laid, shown = (await frames(page)) - laidShown;
+  const seconds = ((await clockTime()) - laidTime) / 1000;
+  // Half speed (one game frame an animation frame) would take 3.5 s.
+  check(playedFrames >= 103 && playedFrames <= 107 && Math.abs(seconds - 1.73) < 0.07,
+        `flames after ${playedFrames} game frames, ${seconds.toFixed(2)} s`);
+  check(shown * 2 <= playedFrames + 2, `${shown} of ${playedFrames} game frames shown`);
+  return ` (flames after ${playedFrames} game frames, ${shown} shown, ${seconds.toFixed(2)} s)`;
+});
+
 scenario('focus loss pauses with the message over the last frame; focus back resumes', async () => {
   const page = await openGame();
   await stepFrames(page, 3);
