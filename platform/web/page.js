@@ -42,8 +42,10 @@
   full.addEventListener('mousedown', function(e) { e.preventDefault(); });
   full.addEventListener('click', function() {
     var root = document.documentElement;
-    if (document.fullscreenElement) document.exitFullscreen();
-    else if (root.requestFullscreen) root.requestFullscreen();
+    // (A browser may refuse; the game goes on as it is.)
+    var quiet = function() {};
+    if (document.fullscreenElement) document.exitFullscreen().catch(quiet);
+    else if (root.requestFullscreen) root.requestFullscreen().catch(quiet);
     canvas.focus();
   });
 
@@ -122,7 +124,9 @@
     };
     var script = document.createElement('script');
     script.src = versioned(scriptFile);
-    script.onerror = function() { fail(scriptFile, 'the server or the network failed'); };
+    script.onerror = function() {
+      fail(scriptFile, 'the server or the network failed, or it was not sent as a script');
+    };
     document.body.appendChild(script);
   }, function(error) {
     fail(error.file, error.message);
