@@ -54,20 +54,8 @@ const suiteStarted = Date.now();
 
 const server = await serve(site);
 const origin = `http://127.0.0.1:${server.address().port}`;
-const url = `${origin}/index.html`;
 const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'fusebound-chromium-'));
 let browser = null;
-
-// Chromium never outlives the suite, however it ends.
-function killChromium() {
-  try {
-    browser?.process()?.kill('SIGKILL');
-  } catch {}
-  fs.rmSync(profile, {recursive: true, force: true});
-}
-process.on('exit', killChromium);
-for (const signal of ['SIGINT', 'SIGTERM', 'SIGHUP'])
-  process.on(signal, () => process.exit(1));
 
 // Processes still running with this suite's profile.
 function chromiumLeft() {
@@ -79,6 +67,20 @@ function chromiumLeft() {
   }
   return left;
 }
+
+// Chromium never outlives the suite, however it ends.
+function killChromium() {
+  try {
+    browser?.process()?.kill('SIGKILL');  // not once it has ended
+  } catch {}
+  const left = chromiumLeft();
+  for (const pid of left) try { process.kill(pid, 'SIGKILL'); } catch {}
+  fs.rmSync(profile, {recursive: true, force: true});
+  return left.length;
+}
+process.on('exit', killChromium);
+for (const signal of ['SIGINT', 'SIGTERM', 'SIGHUP'])
+  process.on(signal, () => process.exit(1));
 
 // ------------------------------------------------------------ the page's clock
 
@@ -180,7 +182,7 @@ async function openGame(options = {}) {
   if (options.intercept) {
     await page.setRequestInterception(true);
     page.on('request', async (request) => {
-      if (!(await options.intercept(request))) request.continue();
+      if (!(await options.intercept(request))) await request.continue().catch(() => {});
     });
   }
   await page.goto(`${origin}/${options.path || 'index.html'}`);
@@ -777,15 +779,11 @@ try {
   await Promise.race([browser?.close().catch(() => {}),
                       new Promise((resolve) => (timer = setTimeout(resolve, 10000)))]);
   clearTimeout(timer);
-  killChromium();
+  // Its helpers may end a little after it: what is left is ended here.
+  const left = killChromium();
+  if (left) console.log(`ended ${left} Chromium processes left after it closed`);
   server.close();
 }
-// What Chromium left behind when it closed (its helpers end a little
-// after it) is ended here, so that none of it outlives the suite.
-const left = chromiumLeft();
-for (const pid of left) try { process.kill(pid, 'SIGKILL'); } catch {}
-if (left.length) console.log(`ended ${left.length} Chromium processes left after it closed`);
-fs.rmSync(profile, {recursive: true, force: true});
 console.log(`screenshots in ${artifacts}`);
 console.log(`${passed} passed, ${failed} failed`);
 process.exit(failed === 0 && passed > 0 ? 0 : 1);
