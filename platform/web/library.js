@@ -17,13 +17,14 @@ mergeInto(LibraryManager.library, {
     waiter: null,
     audio: null,
     dialogOpen: false,
-    // What the page shows of its own running: frames shown, the time of
-    // the first, and for the last 4096 frames the timestamp of the animation
+    // What the page shows of its own running: frames shown, game frames
+    // played without being shown (a later one was shown on the same
+    // animation frame), the time of the first frame shown, and for the last 4096 frames the timestamp of the animation
     // frame each was shown on and how late (ms) the game handed it over
     // (for the figures).
     // (Typed arrays are made at run time: the library's objects are copied
     // into the script as source text.)
-    stats: {frames: 0, openedAt: -1, focusedAt: -1, firstFrameAt: -1, times: null,
+    stats: {frames: 0, unshown: 0, openedAt: -1, focusedAt: -1, firstFrameAt: -1, times: null,
             late: null},
     frameTime: -1,  // timestamp of the animation frame being served
 
@@ -246,6 +247,9 @@ mergeInto(LibraryManager.library, {
     stats.late[slot] = FB.frameTime >= 0 ? now - FB.frameTime : 0;
     ++stats.frames;
   },
+
+  fbweb_playedUnshown__deps: ['$FB'],
+  fbweb_playedUnshown: function() { ++FB.stats.unshown; },
 
   fbweb_showText__deps: ['$FB'],
   fbweb_showText: function(text, length, x, y, rgb) {

@@ -72,13 +72,25 @@ async function openGame(before) {
   return page;
 }
 
-const frames = (page) =>
-  page.evaluate(() => (window.Module && Module.fbweb ? Module.fbweb.stats.frames : 0));
+// Game frames played: those shown and those a later one was shown over.
+const playedIn = () =>
+  window.Module && Module.fbweb ? Module.fbweb.stats.frames + Module.fbweb.stats.unshown : 0;
+const frames = (page) => page.evaluate(playedIn);
 
 async function waitFrames(page, n, timeout = 10000) {
-  await page.waitForFunction(
-      (n) => window.Module && Module.fbweb && Module.fbweb.stats.frames >= n,
-      {timeout, polling: 5}, n);
+  await page.waitForFunction(`(${playedIn})() >= ${n}`, {timeout, polling: 5});
+}
+
+// Lets only every second animation frame through: a 30 Hz screen.
+function thirtyHertz() {
+  const real = window.requestAnimationFrame.bind(window);
+  let waiting = [], tick = 0;
+  const loop = (time) => {
+    if (++tick % 2 === 0) for (const run of waiting.splice(0)) run(time);
+    real(loop);
+  };
+  real(loop);
+  window.requestAnimationFrame = (run) => waiting.push(run);
 }
 
 let shots = 0;
@@ -180,8 +192,10 @@ scenario('first frame: arena, empty corners, status bar, player at its start', a
   await page.close();
 });
 
-scenario('walk, lay a bomb, flames after 104 frames in the cross, blocks crumble', async () => {
-  const page = await openGame();
+// Walks to (3, 1), lays a bomb, and watches its fuse and flames by game
+// frames; `setup` runs in the page first.
+async function bombScenario(setup) {
+  const page = await openGame(setup);
   await waitFrames(page, 3);
   await page.evaluate(() => {
     window.keysLeftToPage = [];
@@ -196,6 +210,8 @@ scenario('walk, lay a bomb, flames after 104 frames in the cross, blocks crumble
         `the player did not walk to (3,1): ${JSON.stringify(walked.player)}` + mapOf(walked));
   const column = 3, row = 1;
   const laidAfter = await frames(page);
+  const clockAt = () => page.evaluate(() => [Module.fbweb.frameTime, Module.fbweb.stats.frames]);
+  const [laidTime, laidShown] = await clockAt();
   await hold(page, 'KeyR', 80);
   // Back against the wall at (1, 1): no looking needed on the way.
   await hold(page, 'ArrowLeft', 400);
@@ -211,6 +227,8 @@ scenario('walk, lay a bomb, flames after 104 frames in the cross, blocks crumble
   check(!before.pieces.some((p) => p >= 12), 'flames before 92 frames' + mapOf(before));
 
   await waitFrames(page, laidAfter + 112);
+  const [burstTime, burstShown] = await clockAt();
+  const burstPlayed = await frames(page);
   const burst = await look(page, 'flames');
   const cross = expectedCross(walked, column, row);
   for (const [at, piece] of cross) {
@@ -235,7 +253,21 @@ scenario('walk, lay a bomb, flames after 104 frames in the cross, blocks crumble
   const leaked = await page.evaluate(() => window.keysLeftToPage);
   check(leaked.length === 0, `keys acted on the page: ${leaked}`);
   await page.close();
-  return ` (the bomb seen ${notYet - laidAfter} frames after R)`;
+  // Game frames a second, by the timestamps of the animation frames.
+  const rate = (burstPlayed - laidAfter) * 1000 / (burstTime - laidTime);
+  return {rate, shown: burstShown - laidShown, played: burstPlayed - laidAfter,
+          note: ` (the bomb seen ${notYet - laidAfter} frames after R; ${rate.toFixed(1)} frames/s)`};
+}
+
+scenario('walk, lay a bomb, flames after 104 frames in the cross, blocks crumble', async () =>
+  (await bombScenario()).note);
+
+scenario('at 30 animation frames a second the fuse still burns 104 game frames, 1.73 s', async () => {
+  const {rate, shown, played, note} = await bombScenario(thirtyHertz);
+  // Half speed (one game frame an animation frame) would be 30 a second.
+  check(rate > 50 && rate < 62, `${rate.toFixed(1)} game frames a second`);
+  check(shown < 0.7 * played, `${shown} of ${played} game frames shown`);
+  return `${note}, fuse ${(104 / rate).toFixed(2)} s, ${shown} of ${played} shown`;
 });
 
 scenario('focus loss pauses with the message over the last frame; focus back resumes', async () => {
