@@ -362,17 +362,32 @@ scenario('Escape ends the game; the page offers to start it again', async () => 
   await page.close();
 });
 
-scenario('a gamepad walks and lays a bomb; when it goes away it reads as at rest', async () => {
+scenario('a gamepad walks (stick and direction pad) and lays a bomb; when it goes away it reads as at rest', async () => {
   // No gamepad can be plugged in here: the page is handed a made-up one in
   // the second slot of the Gamepad API, as a browser lists a pad it knows.
   const page = await openGame(() => {
     const buttons = Array.from({length: 16}, () => ({pressed: false, value: 0}));
-    window.pad = {connected: true, axes: [0, 0, 0, 0], buttons};
+    window.pad = {connected: true, mapping: 'standard', axes: [0, 0, 0, 0], buttons};
     window.padPlugged = true;
     navigator.getGamepads = () => [null, window.padPlugged ? window.pad : null, null, null];
   });
   await waitFrames(page, 3);
+  // The standard mapping's direction pad: button 15 right, 14 left.
+  const padButton = (b, down) => page.evaluate((b, down) => { window.pad.buttons[b].pressed = down; }, b, down);
+  const home = await look(page, 'pad-home');
+  await padButton(15, true);
+  await sleep(250);
+  await padButton(15, false);
+  await sleep(100);
+  const padRight = await look(page, 'pad-dpad-right');
+  check(padRight.player.found && padRight.player.x > home.player.x,
+        `the direction pad did not walk the player right: ${JSON.stringify(padRight.player)}`);
+  await padButton(14, true);
+  await sleep(250);
+  await padButton(14, false);
+  await sleep(100);
   const start = await look(page, 'pad-start');
+  check(start.player.x < padRight.player.x, 'the direction pad did not walk the player left');
   const stick = (x) => page.evaluate((x) => { window.pad.axes[0] = x; }, x);
   await stick(1);
   await sleep(250);
