@@ -37,15 +37,18 @@ build: deps-play
 play: build
 	./build/$(PLAY_PRESET)/fusebound $(PLAY_OPTIONS)
 
-install: build
-	DESTDIR="$(DESTDIR)" cmake --install build/$(PLAY_PRESET)
+# Root working in a checkout that is someone else's (sudo make install)
+# builds nothing: it installs what an earlier `make` built, so that no file
+# in build/ becomes root's. Anyone else builds first.
+SOMEONE_ELSES := $(shell [ "$$(id -u)" = 0 ] && [ "$$(stat -c %u .)" != 0 ] && echo 1)
 
-# Removes what the last `make install` put down (give the same DESTDIR).
+install: $(if $(SOMEONE_ELSES),,build)
+	@DESTDIR="$(DESTDIR)" tools/install-game install build/$(PLAY_PRESET) "$(PREFIX)"
+
+# Removes exactly what `make install` put down with the same DESTDIR and
+# PREFIX, and the folders it made, now empty; never a packaged file.
 uninstall:
-	@test -f build/$(PLAY_PRESET)/install_manifest.txt || \
-	  { echo "uninstall: nothing installed from this build"; exit 1; }
-	sed 's|^|$(DESTDIR)|' build/$(PLAY_PRESET)/install_manifest.txt | \
-	  xargs -d '\n' rm -fv
+	@DESTDIR="$(DESTDIR)" tools/install-game uninstall build/$(PLAY_PRESET) "$(PREFIX)"
 
 # build/deb/fusebound_<version>_<arch>.deb
 deb: deps-package
