@@ -9,7 +9,7 @@ PLAY_OPTIONS := $(if $(filter 1,$(WINDOWED)),--window)
 # make install: where the game goes (DESTDIR, if set, is put before it).
 PREFIX ?= /usr/local
 
-.PHONY: all deps-play deps-package deps-test deps-dev deps-web play build install uninstall deb \
+.PHONY: all deps-play deps-package deps-test deps-dev deps-web deps-web-test play build install uninstall deb \
   test bench mutate pictures format clean web web-play web-test browser-deps
 
 all: build
@@ -21,13 +21,16 @@ deps-package:
 	@tools/install-deps play package
 
 deps-test:
-	@tools/install-deps play package test web
+	@tools/install-deps play package test web web-test
 
 deps-dev:
 	@tools/install-deps play test
 
 deps-web:
-	@tools/install-deps play web
+	@tools/install-deps web
+
+deps-web-test:
+	@tools/install-deps play test web-test
 
 # The game alone: no tests, benchmarks or tools.
 build: deps-play
@@ -67,11 +70,11 @@ web-play: web
 	@cd build/web && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
 
 # puppeteer-core, at the version the lock file pins, for the browser tests.
-browser-deps:
+browser-deps: deps-web-test
 	@cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null
 
 # Only the browser side: its native checks and the game in headless Chromium.
-web-test: web browser-deps deps-dev
+web-test: web browser-deps
 	@cmake --preset ci >/dev/null
 	@cmake --build --preset ci -j $(JOBS) --target web_unit_tests web_decode
 	@ctest --preset ci -R '^web\.'
