@@ -50,6 +50,13 @@ done
 grep -q '^Exec=.*--window' "$desktop" || fail "no windowed action in the desktop entry"
 version=$("$root/games/fusebound" --version) || fail "the starter failed"
 [[ $version == "fusebound "* ]] || fail "the starter's --version said: $version"
+# An unknown option: what was wrong and the usage, status 2, and no window
+# (with no display to open one on, trying would say so).
+status=0
+DISPLAY= "$root/games/fusebound" --fullscreen > "$tmp/out" 2> "$tmp/err" || status=$?
+[ "$status" = 2 ] || fail "an unknown option ended with status $status"
+[ ! -s "$tmp/out" ] && head -1 "$tmp/err" | grep -qx "fusebound: unknown option '--fullscreen'" &&
+  grep -q '^Usage: fusebound' "$tmp/err" || fail "unknown option: $(cat "$tmp/err")"
 
 # A package takes over the manual page: uninstall leaves it where it is.
 man=$root/share/man/man6/fusebound.6
