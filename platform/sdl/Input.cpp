@@ -158,7 +158,7 @@ HRESULT readJoystick(Object& device, std::uint32_t size, void* data) {
   SDL_Joystick* joystick = device.joystick;
   // No pad, or one pulled out: at rest with nothing pressed.
   Sint16 x = 0, y = 0;
-  if (SDL_JoystickGetAttached(joystick) == SDL_TRUE) {
+  if (joystick != nullptr && SDL_JoystickGetAttached(joystick) == SDL_TRUE) {
     const int axes = SDL_JoystickNumAxes(joystick);
     if (axes > 0) x = SDL_JoystickGetAxis(joystick, 0);
     if (axes > 1) y = SDL_JoystickGetAxis(joystick, 1);
