@@ -307,7 +307,7 @@ mergeInto(LibraryManager.library, {
     HEAPF32[(axes >> 2) + 1] = pad.axes.length > 1 ? pad.axes[1] : 0;
     for (var b = 0; b < 32; ++b)
       HEAPU8[buttons + b] = b < pad.buttons.length && pad.buttons[b].pressed ? 1 : 0;
-    return 1;
+    return pad.mapping === 'standard' ? 2 : 1;
   },
 
   fbweb_openAudio__deps: ['$FB'],

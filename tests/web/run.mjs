@@ -646,17 +646,32 @@ scenario('Tab leaves the game, Escape ends it, both told to screen readers; play
   check(new Set(arenas).size === arenas.length, 'two page loads showed the same arena');
 });
 
-scenario('a gamepad walks and lays a bomb; broken or gone it reads as at rest', async () => {
+scenario('a gamepad walks (stick and direction pad) and lays a bomb; broken or gone it reads as at rest', async () => {
   // No gamepad can be plugged in here: the page is handed a made-up one in
   // the second slot of the Gamepad API, as a browser lists a pad it knows.
   const page = await openGame({before: () => {
     const buttons = Array.from({length: 16}, () => ({pressed: false, value: 0}));
-    window.pad = {connected: true, axes: [0, 0, 0, 0], buttons};
+    window.pad = {connected: true, mapping: 'standard', axes: [0, 0, 0, 0], buttons};
     window.padPlugged = true;
     navigator.getGamepads = () => [null, window.padPlugged ? window.pad : null, null, null];
   }});
   await stepFrames(page, 3);
+  // The standard mapping's direction pad: button 15 right, 14 left.
+  const padButton = (b, down) => page.evaluate((b, down) => { window.pad.buttons[b].pressed = down; }, b, down);
+  const home = await look(page, 'pad-home');
+  await padButton(15, true);
+  await stepFrames(page, 15);
+  await padButton(15, false);
+  await stepFrames(page, 2);
+  const padRight = await look(page, 'pad-dpad-right');
+  check(padRight.player.found && padRight.player.x === home.player.x + 15,
+        `the direction pad did not walk the player 15 pixels right: ${JSON.stringify(padRight.player)}`);
+  await padButton(14, true);
+  await stepFrames(page, 15);
+  await padButton(14, false);
+  await stepFrames(page, 2);
   const start = await look(page, 'pad-start');
+  check(start.player.x === home.player.x, 'the direction pad did not walk the player back left');
   const stick = (x) => page.evaluate((x) => { window.pad.axes[0] = x; }, x);
   await stick(1);
   await stepFrames(page, 15);
