@@ -58,17 +58,21 @@ const browser = await puppeteer.launch({
 
 // ------------------------------------------------------------ helpers
 
+// A phone held upright: its screen in CSS pixels, touch, 3 device pixels
+// to the CSS pixel.
+const phone = {width: 390, height: 844, isMobile: true, hasTouch: true, deviceScaleFactor: 3};
+
 // A fresh page (its own browser context) showing the game; `before` runs in
 // the page before any of its scripts.
-async function openGame(before) {
+async function openGame(before, viewport = {width: 1000, height: 800}, address = url) {
   const context = await browser.createBrowserContext();
   const page = await context.newPage();
   page.log = [];
   page.on('console', (m) => page.log.push(`${m.type()}: ${m.text()}`));
   page.on('pageerror', (e) => page.log.push(`error: ${e.message}`));
-  await page.setViewport({width: 1000, height: 800});
+  await page.setViewport(viewport);
   if (before) await page.evaluateOnNewDocument(before);
-  await page.goto(url);
+  await page.goto(address);
   return page;
 }
 
@@ -114,12 +118,13 @@ async function hold(page, key, ms) {
   await page.keyboard.up(key);
 }
 
-// Walks along row 1 until the player stands in `column`.
-async function walkTo(page, column, name) {
+// Walks along row 1 until the player stands in `column`, with the keys or
+// another way to hold an arrow key for a while.
+async function walkTo(page, column, name, holdArrow = hold) {
   let view = await look(page, name);
   for (let tries = 0; view.player.found && view.player.column !== column && tries < 12; ++tries) {
-    await hold(page, view.player.column < column ? 'ArrowRight' : 'ArrowLeft',
-               tries === 0 ? 200 : 50);
+    await holdArrow(page, view.player.column < column ? 'ArrowRight' : 'ArrowLeft',
+                    tries === 0 ? 200 : 50);
     await sleep(50);
     view = await look(page, name);
   }
@@ -164,6 +169,41 @@ function expectedCross(before, column, row) {
   return cross;
 }
 
+// The bomb laid at (column, row) on game frame `laidAfter` (or just after)
+// in the arena `walked`: still burning 92 frames later, the predicted cross
+// of flames at 112 (`atBurst` runs first) with the blocks in reach
+// crumbling and nothing else changed, all gone by 150.
+async function watchBomb(page, walked, column, row, laidAfter, atBurst = async () => {}) {
+  await waitFrames(page, laidAfter + 92);
+  const before = await look(page, 'fuse-burning');
+  check(before.cell(column, row) === 9, 'the bomb went off before 92 frames' + mapOf(before));
+  check(!before.pieces.some((p) => p >= 12), 'flames before 92 frames' + mapOf(before));
+
+  await waitFrames(page, laidAfter + 112);
+  await atBurst();
+  const burst = await look(page, 'flames');
+  const cross = expectedCross(walked, column, row);
+  for (const [at, piece] of cross) {
+    const [c, r] = at.split(',').map(Number);
+    if (burst.hiddenAt(c, r)) continue;
+    check(burst.cell(c, r) === piece,
+          `(${c},${r}) shows ${burst.cell(c, r)}, not ${piece}` + mapOf(burst));
+  }
+  const crumbling = [...cross].filter(([, p]) => p === 4).map(([at]) => at);
+  const elsewhere = changed(walked, burst).filter((at) => !cross.has(at.slice(1, -1)));
+  check(elsewhere.length === 0, `cells outside the cross changed: ${elsewhere}` + mapOf(burst));
+
+  await waitFrames(page, laidAfter + 150);
+  const after = await look(page, 'burnt-out');
+  for (const at of cross.keys()) {
+    const [c, r] = at.split(',').map(Number);
+    if (after.hiddenAt(c, r)) continue;
+    check(after.cell(c, r) === 0, `(${c},${r}) not empty after the flames` + mapOf(after));
+  }
+  check(after.blocks === walked.blocks - crumbling.length,
+        `${walked.blocks} blocks before, ${after.blocks} after, ${crumbling.length} crumbled`);
+}
+
 // ------------------------------------------------------------ scenarios
 
 const scenarios = [];
@@ -188,6 +228,8 @@ scenario('first frame: arena, empty corners, status bar, player at its start', a
   check(box.x === 20 && box.y === 40 && box.width === 960 && box.height === 720,
         `canvas at ${JSON.stringify(box)} in a 1000 by 800 page`);
   check(await page.title() === caption, `title ${await page.title()}`);
+  // A desktop with a mouse gets no on-screen controls.
+  check(await page.evaluate(() => !document.getElementById('touch')), 'touch controls on a desktop');
   arenas.push(first.map);
   await page.close();
 });
@@ -221,35 +263,11 @@ async function bombScenario(setup) {
   const notYet = await frames(page);
   check(notYet - laidAfter < 95, `too slow to watch the fuse (${notYet - laidAfter} frames)`);
 
-  await waitFrames(page, laidAfter + 92);
-  const before = await look(page, 'fuse-burning');
-  check(before.cell(column, row) === 9, 'the bomb went off before 92 frames' + mapOf(before));
-  check(!before.pieces.some((p) => p >= 12), 'flames before 92 frames' + mapOf(before));
-
-  await waitFrames(page, laidAfter + 112);
-  const [burstTime, burstShown] = await clockAt();
-  const burstPlayed = await frames(page);
-  const burst = await look(page, 'flames');
-  const cross = expectedCross(walked, column, row);
-  for (const [at, piece] of cross) {
-    const [c, r] = at.split(',').map(Number);
-    if (burst.hiddenAt(c, r)) continue;
-    check(burst.cell(c, r) === piece,
-          `(${c},${r}) shows ${burst.cell(c, r)}, not ${piece}` + mapOf(burst));
-  }
-  const crumbling = [...cross].filter(([, p]) => p === 4).map(([at]) => at);
-  const elsewhere = changed(walked, burst).filter((at) => !cross.has(at.slice(1, -1)));
-  check(elsewhere.length === 0, `cells outside the cross changed: ${elsewhere}` + mapOf(burst));
-
-  await waitFrames(page, laidAfter + 150);
-  const after = await look(page, 'burnt-out');
-  for (const at of cross.keys()) {
-    const [c, r] = at.split(',').map(Number);
-    if (after.hiddenAt(c, r)) continue;
-    check(after.cell(c, r) === 0, `(${c},${r}) not empty after the flames` + mapOf(after));
-  }
-  check(after.blocks === walked.blocks - crumbling.length,
-        `${walked.blocks} blocks before, ${after.blocks} after, ${crumbling.length} crumbled`);
+  let burstTime, burstShown, burstPlayed;
+  await watchBomb(page, walked, column, row, laidAfter, async () => {
+    [burstTime, burstShown] = await clockAt();
+    burstPlayed = await frames(page);
+  });
   const leaked = await page.evaluate(() => window.keysLeftToPage);
   check(leaked.length === 0, `keys acted on the page: ${leaked}`);
   await page.close();
@@ -309,8 +327,9 @@ scenario('focus loss pauses with the message over the last frame; focus back res
   return hidden ? '' : ' (headless kept the page visible behind the other tab)';
 });
 
-scenario('Enter held stands still; its release makes a new arena', async () => {
-  const page = await openGame();
+// Enter held (`down`) stands the game still while the page goes on; its
+// release (`up`) makes a new arena.
+async function regenerateScenario(page, down, up) {
   await waitFrames(page, 3);
   const start = await look(page, 'before-enter');
   // The browser's own animation frames go on while the game waits for the
@@ -325,14 +344,14 @@ scenario('Enter held stands still; its release makes a new arena', async () => {
     };
     requestAnimationFrame(tick);
   });
-  await page.keyboard.down('Enter');
+  await down();
   await sleep(150);
   const held = await frames(page);
   await sleep(500);
   check(await frames(page) === held, 'frames went on while Enter was held');
   const holding = await look(page, 'enter-held');
   check(changed(start, holding).length === 0, 'the arena changed while Enter was held');
-  await page.keyboard.up('Enter');
+  await up();
   await waitFrames(page, held + 5);
   const gap = await page.evaluate(() => window.longestGap);
   check(gap < 1000, `the page froze for ${Math.round(gap)} ms while Enter was held`);
@@ -342,6 +361,11 @@ scenario('Enter held stands still; its release makes a new arena', async () => {
   check(fresh.pieces.every((p, i) => fresh.layout[i] !== 0 || fresh.hidden[i] > 0 || p === 0 || p === 3),
         'the new arena holds more than blocks' + mapOf(fresh));
   await page.close();
+}
+
+scenario('Enter held stands still; its release makes a new arena', async () => {
+  const page = await openGame();
+  await regenerateScenario(page, () => page.keyboard.down('Enter'), () => page.keyboard.up('Enter'));
 });
 
 scenario('Escape ends the game; the page offers to start it again', async () => {

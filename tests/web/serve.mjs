@@ -10,6 +10,9 @@ const types = {
   '.js': 'text/javascript',
   '.wasm': 'application/wasm',
   '.data': 'application/octet-stream',
+  '.css': 'text/css',
+  '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json',
 };
 
 export function serve(root, port = 0) {
