@@ -447,6 +447,95 @@ scenario('no Web Audio: "Couldn\'t Access Soundcard!", then the game ends', asyn
   await page.close();
 });
 
+// ------------------------------------------------------------ touch
+
+// Fingers on the screen, through the DevTools protocol, each {id, x, y}
+// in CSS pixels: touchStart and touchMove list every finger down, touchEnd
+// those lifted (all when none).
+async function touch(page, type, points) {
+  page.cdp = page.cdp || await page.createCDPSession();
+  await page.cdp.send('Input.dispatchTouchEvent', {
+    type, touchPoints: points.map((p) => ({...p, radiusX: 5, radiusY: 5, force: 1})),
+  });
+}
+
+// Where a thumb goes: the middle of a control, or on the pad the point two
+// thirds out towards an arrow key's direction (two for a diagonal).
+async function spot(page, id, ...arrows) {
+  const box = await page.$eval(`#${id}`, (e) => e.getBoundingClientRect().toJSON());
+  const way = {ArrowRight: [1, 0], ArrowLeft: [-1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1]};
+  let dx = 0, dy = 0;
+  for (const arrow of arrows) [dx, dy] = [dx + way[arrow][0], dy + way[arrow][1]];
+  const length = Math.hypot(dx, dy) || 1;
+  return {x: box.x + box.width / 2 * (1 + 0.66 * dx / length),
+          y: box.y + box.height / 2 * (1 + 0.66 * dy / length)};
+}
+
+// An arrow key held with the pad for `ms`, as `hold` does with the keys.
+async function padHold(page, arrow, ms) {
+  await touch(page, 'touchStart', [{id: 1, ...await spot(page, 'pad', arrow)}]);
+  await sleep(ms);
+  await touch(page, 'touchEnd', []);
+}
+
+scenario('touch: walk with the pad, a bomb with the other thumb, slide to turn, cancel stops', async () => {
+  const page = await openGame(null, phone);
+  await waitFrames(page, 3);
+  // The first frame: the arena before any bomb, to predict the flames from.
+  check(await page.evaluate(() => document.body.classList.contains('fb-touch')), 'no on-screen controls');
+  const walked = await walkTo(page, 3, 'touch-walked', padHold);
+  check(walked.player.column === 3 && walked.player.row === 1,
+        `the pad did not walk the player to (3,1): ${JSON.stringify(walked.player)}` + mapOf(walked));
+  // One thumb walks back left while the other lays the bomb.
+  const laidAfter = await frames(page);
+  const left = {id: 1, ...await spot(page, 'pad', 'ArrowLeft')};
+  const bomb = {id: 2, ...await spot(page, 'bomb')};
+  await touch(page, 'touchStart', [left]);
+  // A tap shorter than a frame still lays the bomb (a longer one would lay
+  // another as the player walks on into the next cell, as R held does).
+  await touch(page, 'touchStart', [left, bomb]);
+  await touch(page, 'touchEnd', [bomb]);
+  await waitFrames(page, laidAfter + 40);
+  const both = await look(page, 'touch-two-thumbs');
+  check(both.player.column === 2 && both.cell(3, 1) === 9,
+        `no bomb at (3,1) with the player walked on to (2,1): ${JSON.stringify(both.player)}` + mapOf(both));
+  await touch(page, 'touchEnd', []);
+  await watchBomb(page, walked, 3, 1, laidAfter);
+
+  // Right, then the thumb slides round to down without lifting: the
+  // player turns down into (2,2), a start corner kept free.
+  const start = await look(page, 'touch-before-slide');
+  const turnFrom = await frames(page);
+  await touch(page, 'touchStart', [{id: 3, ...await spot(page, 'pad', 'ArrowRight')}]);
+  await waitFrames(page, turnFrom + 5);
+  await touch(page, 'touchMove', [{id: 3, ...await spot(page, 'pad', 'ArrowRight', 'ArrowDown')}]);
+  await touch(page, 'touchMove', [{id: 3, ...await spot(page, 'pad', 'ArrowDown')}]);
+  await waitFrames(page, turnFrom + 30);
+  const turned = await look(page, 'touch-slid-down');
+  check(turned.player.y > start.player.y,
+        `the slide to down did not turn the player: ${JSON.stringify(start.player)} then ${JSON.stringify(turned.player)}`);
+  // A cancelled touch (the browser took it) lets go of the arrow.
+  await touch(page, 'touchCancel', []);
+  const cancelled = await frames(page);
+  const stopped = await look(page, 'touch-cancelled');
+  await waitFrames(page, cancelled + 20);
+  const still = await look(page, 'touch-still');
+  check(still.player.x === stopped.player.x && still.player.y === stopped.player.y,
+        `the player walked on after the touch was cancelled: ${JSON.stringify(stopped.player)} then ${JSON.stringify(still.player)}`);
+  // Nothing of this took the keyboard from the game or scrolled the page.
+  check(await page.evaluate(() => document.activeElement.id === 'game' && scrollY === 0),
+        'the controls took the focus or scrolled');
+  await page.close();
+});
+
+scenario('touch: the new-arena button stands still while held and regenerates on release', async () => {
+  const page = await openGame(null, phone);
+  await waitFrames(page, 3);
+  const button = {id: 1, ...await spot(page, 'regenerate')};
+  await regenerateScenario(page, () => touch(page, 'touchStart', [button]),
+                           () => touch(page, 'touchEnd', []));
+});
+
 // ------------------------------------------------------------ run
 
 let passed = 0, failed = 0;
