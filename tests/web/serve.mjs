@@ -15,8 +15,10 @@ const types = {
   '.webmanifest': 'application/manifest+json',
 };
 
+// The server counts the requests it answers (`requests`).
 export function serve(root, port = 0) {
   const server = http.createServer((request, response) => {
+    ++server.requests;
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
     const file = path.join(root, name === '/' ? 'index.html' : name);
     if (!file.startsWith(root) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
@@ -37,5 +39,6 @@ export function serve(root, port = 0) {
     response.writeHead(200, headers);
     response.end(body);
   });
+  server.requests = 0;
   return new Promise((resolve) => server.listen(port, '127.0.0.1', () => resolve(server)));
 }
