@@ -32,26 +32,23 @@ target_link_options(fusebound PRIVATE
   --js-library ${library}
   --preload-file ${CMAKE_SOURCE_DIR}/data@/data)
 set_property(TARGET fusebound APPEND PROPERTY LINK_DEPENDS ${library}
-  ${CMAKE_SOURCE_DIR}/platform/web/index.html
-  ${CMAKE_SOURCE_DIR}/platform/web/touch.js
-  ${CMAKE_SOURCE_DIR}/platform/web/touch.css
-  ${CMAKE_SOURCE_DIR}/platform/web/offline.js
-  ${CMAKE_SOURCE_DIR}/platform/web/fusebound.webmanifest
-  ${CMAKE_SOURCE_DIR}/platform/web/sw.js.in
   ${CMAKE_SOURCE_DIR}/data/player.raw ${CMAKE_SOURCE_DIR}/data/tiles.raw
   ${CMAKE_SOURCE_DIR}/data/top.raw)
 
-# The page's own files, the icons an installed page shows, and last the
-# service worker, named after the build it keeps.
+# The page, its scripts and styles with the build's version in the
+# addresses of the files it loads, the manifest and icons of the installed
+# page, and the service worker that keeps the build for playing offline.
 set(page ${CMAKE_SOURCE_DIR}/platform/web)
-set(icons ${CMAKE_SOURCE_DIR}/dist/icons)
-add_custom_command(TARGET fusebound POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${page}/index.html
-    ${page}/touch.js ${page}/touch.css ${page}/offline.js
-    ${page}/fusebound.webmanifest ${FUSEBOUND_WEB_OUTPUT}
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different
-    ${icons}/192x192/apps/fusebound.png ${FUSEBOUND_WEB_OUTPUT}/icon-192.png
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different
-    ${icons}/512x512/apps/fusebound.png ${FUSEBOUND_WEB_OUTPUT}/icon-512.png
-  COMMAND ${CMAKE_COMMAND} -DSITE=${FUSEBOUND_WEB_OUTPUT}
-    -DTEMPLATE=${page}/sw.js.in -P ${page}/Stamp.cmake)
+set(pageFiles index.html page.js page.css touch.js touch.css offline.js
+  fusebound.webmanifest sw.js.in)
+list(TRANSFORM pageFiles PREPEND ${page}/)
+add_custom_command(
+  OUTPUT ${FUSEBOUND_WEB_OUTPUT}/index.html ${FUSEBOUND_WEB_OUTPUT}/sw.js
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${page} -DOUTPUT=${FUSEBOUND_WEB_OUTPUT}
+    -DICONS=${CMAKE_SOURCE_DIR}/dist/icons -DVERSION=${PROJECT_VERSION}
+    -P ${page}/StampPage.cmake
+  DEPENDS fusebound ${page}/StampPage.cmake ${pageFiles}
+    ${CMAKE_SOURCE_DIR}/dist/icons/192x192/apps/fusebound.png
+    ${CMAKE_SOURCE_DIR}/dist/icons/512x512/apps/fusebound.png
+  COMMENT "Writing the page")
+add_custom_target(fusebound_page ALL DEPENDS ${FUSEBOUND_WEB_OUTPUT}/index.html)

@@ -15,6 +15,9 @@ mergeInto(LibraryManager.library, {
     paintQueued: false,
     focused: false,
     waiter: null,
+    // What the game waits for: 'frame', 'message', 'input', 'dialog', or ''
+    // while it runs (or before it started).
+    waitingFor: '',
     audio: null,
     dialogOpen: false,
     // What the page shows of its own running: frames shown, game frames
@@ -52,16 +55,18 @@ mergeInto(LibraryManager.library, {
 
     // Waits (letting the browser run) until woken or `ms` have passed;
     // then `done` gives the game its answer.
-    sleep: function(ms, done) {
+    sleep: function(ms, what, done) {
       return Asyncify.handleSleep(function(wakeUp) {
         var timer = 0;
         var finish = function() {
           if (timer) clearTimeout(timer);
           timer = 0;
           if (FB.waiter === finish) FB.waiter = null;
+          FB.waitingFor = '';
           wakeUp(done());
         };
         FB.waiter = finish;
+        FB.waitingFor = what;
         timer = setTimeout(finish, Math.max(0, ms));
       });
     },
@@ -228,19 +233,23 @@ mergeInto(LibraryManager.library, {
 
   fbweb_waitMessage__deps: ['$FB'],
   fbweb_waitMessage: function(timeoutMs) {
-    return FB.sleep(timeoutMs, function() { return FB.queue.length ? 1 : 0; });
+    return FB.sleep(timeoutMs, 'message', function() {
+      return FB.queue.length ? 1 : 0;
+    });
   },
 
   fbweb_waitInput__deps: ['$FB'],
   fbweb_waitInput: function(timeoutMs) {
-    return FB.sleep(timeoutMs, function() { return 0; });
+    return FB.sleep(timeoutMs, 'input', function() { return 0; });
   },
 
   fbweb_nextAnimationFrame__deps: ['$FB'],
   fbweb_nextAnimationFrame: function() {
     return Asyncify.handleSleep(function(wakeUp) {
+      FB.waitingFor = 'frame';
       requestAnimationFrame(function(time) {
         FB.frameTime = time;
+        FB.waitingFor = '';
         wakeUp(time);
       });
     });
@@ -338,6 +347,7 @@ mergeInto(LibraryManager.library, {
       dialog.querySelector('.text').textContent = message;
       var button = dialog.querySelector('button');
       FB.dialogOpen = true;
+      FB.waitingFor = 'dialog';
       dialog.hidden = false;
       var close = function(event) {
         if (event.type === 'keydown' && event.key !== 'Enter') return;
@@ -346,6 +356,7 @@ mergeInto(LibraryManager.library, {
         dialog.removeEventListener('keydown', close);
         dialog.hidden = true;
         FB.dialogOpen = false;
+        FB.waitingFor = '';
         if (FB.canvas) FB.canvas.focus();
         wakeUp(1);
       };

@@ -1,11 +1,11 @@
-// Reads the game's picture off a screenshot of the page's canvas (the
-// canvas alone, at whatever whole scale the page gave it, or the picture
-// at (x, y) at `scale` in a screenshot of the whole page) with the
-// end-to-end decoder, and prints what it shows as one line of JSON for the
-// browser suite: the arena cell by cell, the player, the status bar, the
-// pause message.
+// Reads the game's picture off a screenshot with the end-to-end decoder,
+// and prints what it shows as one line of JSON for the browser suite: the
+// arena cell by cell, the player, the status bar, the pause message. The
+// screenshot is of the canvas alone, at whatever whole scale the page gave
+// it, or of the page with the canvas at (x, y) in device pixels, `width`
+// wide.
 //
-//   web_decode <data dir> <screenshot.png> [x y scale]
+//   web_decode <data dir> <screenshot.png> [x y width]
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,7 +18,7 @@ using namespace xharness;
 int main(int argc, char** argv) {
   if (argc != 3 && argc != 6) {
     std::fprintf(stderr,
-                 "usage: web_decode <data dir> <screenshot.png> [x y scale]\n");
+                 "usage: web_decode <data dir> <screenshot.png> [x y width]\n");
     return 2;
   }
   Artwork art;
@@ -35,12 +35,10 @@ int main(int argc, char** argv) {
   const bool placed = argc == 6;
   const int x = placed ? std::atoi(argv[3]) : 0;
   const int y = placed ? std::atoi(argv[4]) : 0;
-  const int scale = placed ? std::atoi(argv[5]) : shot.width / pictureWidth;
-  if (scale < 1 || x < 0 || y < 0 ||
-      (placed ? x + scale * pictureWidth > shot.width ||
-                    y + scale * pictureHeight > shot.height
-              : shot.width != scale * pictureWidth ||
-                    shot.height != scale * pictureHeight)) {
+  const int width = placed ? std::atoi(argv[5]) : shot.width;
+  const int scale = width / pictureWidth;
+  if (scale < 1 || width != scale * pictureWidth ||
+      (!placed && shot.height != scale * pictureHeight)) {
     std::printf("{\"picture\":false,\"width\":%d,\"height\":%d}\n", shot.width,
                 shot.height);
     return 0;
