@@ -731,11 +731,25 @@ scenario('touch: walk with the pad, a bomb with the other thumb, slide to turn, 
         'the controls took the focus or scrolled');
 });
 
-scenario('touch: the new-arena button stands still while held and regenerates on release', async () => {
+scenario('touch: the new-arena button regenerates on release; the end button asks first', async () => {
   const page = await openGame({touch: true});
   const button = {id: 1, ...await spot(page, 'regenerate')};
   await regenerateScenario(page, () => touch(page, 'touchStart', [button]),
                            () => touch(page, 'touchEnd', []));
+  // One tap on the end button only asks; a second ends the game.
+  const end = {id: 2, ...await spot(page, 'end')};
+  const tap = async () => {
+    await touch(page, 'touchStart', [end]);
+    await touch(page, 'touchEnd', []);
+  };
+  await tap();
+  await stepFrames(page, 5);
+  check(await page.evaluate(() => !window.fuseboundEnded), 'one tap on the end button ended the game');
+  check(/\?/.test(await page.$eval('#end', (e) => e.textContent)), 'the end button does not ask');
+  await tap();
+  await settle(page);
+  await page.waitForFunction(() => window.fuseboundEnded, {timeout: 10000});
+  check(await page.evaluate(() => window.fuseboundEnded.status) === 0, 'the game did not end well');
 });
 
 scenario('phone screens: a crisp picture, the controls below or beside it, at ratios 3 and 2.625', async () => {
