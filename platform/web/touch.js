@@ -126,8 +126,8 @@
     var swallow = function(event) {
       if (event.cancelable) event.preventDefault();
     };
-    ['touchstart', 'touchmove', 'mousedown', 'contextmenu', 'selectstart',
-     'dblclick'].forEach(function(type) {
+    ['touchstart', 'touchmove', 'touchend', 'touchcancel', 'mousedown',
+     'contextmenu', 'selectstart', 'dblclick'].forEach(function(type) {
       controls.addEventListener(type, swallow, {passive: false});
     });
 

@@ -658,12 +658,14 @@ scenario('the test server keeps to its folder', async () => {
 
 // Fingers on the screen, through the DevTools protocol, each {id, x, y}
 // in CSS pixels: touchStart and touchMove list every finger down, touchEnd
-// those lifted (all when none).
+// those lifted (all when none). Returns once the page has had a frame of
+// its own to take them in.
 async function touch(page, type, points) {
   page.cdp = page.cdp || await page.createCDPSession();
   await page.cdp.send('Input.dispatchTouchEvent', {
     type, touchPoints: points.map((p) => ({...p, radiusX: 5, radiusY: 5, force: 1})),
   });
+  await page.evaluate(() => window.testClock.realFrames(1));
 }
 
 // Where a thumb goes: the middle of a control, or on the pad the point two
