@@ -116,15 +116,27 @@ mergeInto(LibraryManager.library, {
       FB.wake();
     },
 
-    // The largest whole scale that fits the page, in device pixels, so
-    // that every picture pixel is a square block of screen pixels.
+    // The largest whole scale that fits the stage (the page, less the
+    // on-screen controls), in device pixels, so that every picture pixel
+    // is a square block of screen pixels, centred on a whole device pixel.
+    // The canvas is placed and scaled by a transform: a CSS width is
+    // rounded by layout (1280 device pixels are 426.667 CSS pixels at a
+    // ratio of 3) and the picture would come out a pixel or two narrow
+    // with uneven columns.
     fit: function() {
       if (!FB.canvas) return;
       var ratio = window.devicePixelRatio || 1;
-      var scale = Math.max(1, Math.floor(Math.min(
-          window.innerWidth * ratio / 320, window.innerHeight * ratio / 240)));
-      FB.canvas.style.width = (320 * scale / ratio) + 'px';
-      FB.canvas.style.height = (240 * scale / ratio) + 'px';
+      var stage = document.getElementById('stage');
+      var box = stage ? stage.getBoundingClientRect() :
+          {left: 0, top: 0, right: window.innerWidth, bottom: window.innerHeight};
+      var left = Math.ceil(box.left * ratio), top = Math.ceil(box.top * ratio);
+      var width = Math.floor(box.right * ratio) - left;
+      var height = Math.floor(box.bottom * ratio) - top;
+      var scale = Math.max(1, Math.floor(Math.min(width / 320, height / 240)));
+      var x = left + Math.floor((width - 320 * scale) / 2);
+      var y = top + Math.max(0, Math.floor((height - 240 * scale) / 2));
+      FB.canvas.style.transform = 'translate(' + x / ratio + 'px, ' +
+          y / ratio + 'px) scale(' + scale / ratio + ')';
     },
 
     makeLut: function() {
@@ -287,7 +299,15 @@ mergeInto(LibraryManager.library, {
   },
 
   fbweb_readKeys__deps: ['$FB'],
-  fbweb_readKeys: function(keys) { HEAPU8.set(FB.keys, keys); },
+  fbweb_readKeys: function(keys) {
+    HEAPU8.set(FB.keys, keys);
+    // And those held on the on-screen controls (touch.js).
+    if (window.fuseboundTouch)
+      window.fuseboundTouch.read(function(code) {
+        var dik = FB.codes[code];
+        if (dik !== undefined) HEAPU8[keys + dik] = 0x80;
+      });
+  },
 
   fbweb_gamepadApi: function() {
     return typeof navigator.getGamepads === 'function' ? 1 : 0;
