@@ -277,6 +277,47 @@ scenario('focus loss pauses with the message over the last frame; focus back res
   return hidden ? '' : ' (headless kept the page visible behind the other tab)';
 });
 
+scenario('a still game leaves the canvas alone; resizes keep it, the next change shows', async () => {
+  // Every put on the canvas, with the frames shown so far when it came.
+  const page = await openGame(() => {
+    const put = CanvasRenderingContext2D.prototype.putImageData;
+    window.puts = [];
+    CanvasRenderingContext2D.prototype.putImageData = function(...a) {
+      window.puts.push(window.Module && Module.fbweb ? Module.fbweb.stats.frames : -1);
+      return put.apply(this, a);
+    };
+  });
+  const puts = () => page.evaluate(() => window.puts.length);
+  await waitFrames(page, 3);
+  const start = await look(page, 'still');
+  const stillFrom = await frames(page), putsBefore = await puts();
+  await waitFrames(page, stillFrom + 30);
+  check(await puts() === putsBefore, `${await puts() - putsBefore} puts in 30 still frames`);
+
+  // A smaller page at twice the pixel ratio: the canvas is scaled by 4 in
+  // device pixels, and shows the same picture without a put.
+  await page.setViewport({width: 700, height: 560, deviceScaleFactor: 2});
+  await waitFrames(page, (await frames(page)) + 3);
+  const resized = await look(page, 'still-resized');
+  check(resized.picture && resized.scale === 4 && changed(start, resized).length === 0 &&
+        resized.player.x === start.player.x, `after the resize: scale ${resized.scale}` + mapOf(resized));
+  check(await puts() === putsBefore, 'the resize put the picture again');
+
+  // The first frame composed after the key goes down is put.
+  await page.evaluate(() => {
+    window.addEventListener('keydown', () => { window.keyAt = Module.fbweb.stats.frames; },
+                            {once: true, capture: true});
+  });
+  await page.keyboard.down('ArrowRight');
+  await page.waitForFunction((n) => window.puts.length > n, {polling: 5}, putsBefore);
+  await page.keyboard.up('ArrowRight');
+  const [keyAt, putAt] = await page.evaluate((n) => [window.keyAt, window.puts[n]], putsBefore);
+  check(putAt - keyAt <= 1, `the key came at frame ${keyAt}, the canvas changed at ${putAt}`);
+  const moved = await look(page, 'moved');
+  check(moved.player.x > start.player.x, `the player did not move: ${JSON.stringify(moved.player)}`);
+  await page.close();
+});
+
 scenario('Enter held stands still; its release makes a new arena', async () => {
   const page = await openGame();
   await waitFrames(page, 3);
