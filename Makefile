@@ -86,8 +86,9 @@ test: deps-test web browser-deps
 	  ctest --preset $$preset -j $(JOBS) || status=1; \
 	done; exit $$status
 
-# The benchmarks, the whole-program figures and key-to-screen latency (the
-# last also on the windowed variant of the game).
+# The benchmarks, the whole-program figures, key-to-screen latency (also on
+# the windowed variant of the game) and what a still picture costs, also
+# with one core busy (bench/still-picture.sh takes a second build to compare).
 bench: deps-dev
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench -j $(JOBS)
@@ -96,6 +97,7 @@ bench: deps-dev
 	@build/bench/bench/fusebound_bench
 	@bench/whole-program.sh build/bench
 	@bench/latency.sh build/bench build/windowed
+	@bench/still-picture.sh build/bench
 
 pictures: deps-dev
 	@cmake --preset ci >/dev/null
