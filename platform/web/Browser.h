@@ -40,6 +40,8 @@ double fbweb_nextAnimationFrame();
 // when it equals the picture handed over before: the canvas, which keeps its
 // picture, is then left alone unless text was drawn over it meanwhile.
 void fbweb_showPicture(const std::uint16_t* pixels, int changed);
+// Counts a game frame played on an animation frame that shows a later one.
+void fbweb_playedUnshown();
 // Shows the last picture again with `text` over it at (x, y), in `rgb`
 // (0x00BBGGRR), drawn without a background.
 void fbweb_showText(const char* text, int length, int x, int y,
