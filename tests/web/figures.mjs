@@ -119,7 +119,8 @@ const min = sorted[0];
 async function busy(page, cdp, label) {
   const task = async () => (await cdp.send('Performance.getMetrics')).metrics
                                .find((m) => m.name === 'TaskDuration').value;
-  const counts = () => page.evaluate(() => [Module.fbweb.stats.frames, Module.fbweb.stats.puts]);
+  const counts = () => page.evaluate(() => (window.Module ?
+      [Module.fbweb.stats.frames, Module.fbweb.stats.puts ?? -1] : [window.rafCount ?? 0, -1]));
   const t0 = await task(), c0 = chromiumCpuSeconds(), [f0, p0] = await counts();
   const load = os.loadavg()[0];
   const start = Date.now();
@@ -127,7 +128,7 @@ async function busy(page, cdp, label) {
   const wall = (Date.now() - start) / 1000;
   const t1 = await task(), c1 = chromiumCpuSeconds(), [f1, p1] = await counts();
   return {label, wall, load, page: (t1 - t0) / wall * 100, chromium: (c1 - c0) / wall * 100,
-          frames: f1 - f0, puts: p0 === undefined ? '-' : p1 - p0,
+          frames: f1 - f0, puts: p0 < 0 ? '-' : p1 - p0,
           hidden: await page.evaluate(() => document.hidden)};
 }
 
@@ -169,6 +170,23 @@ async function states(folder, build) {
 }
 await page.close();
 const measured = [];
+// The yardstick: an empty page that asks for every animation frame and
+// does nothing else, what the game's pacing alone costs.
+{
+  const empty = await browser.newPage();
+  await empty.setViewport({width: 1000, height: 800});
+  const cdp = await empty.createCDPSession();
+  await cdp.send('Performance.enable');
+  await empty.setContent('<body style="background:#000">');
+  await empty.evaluate(() => {
+    window.rafCount = 0;
+    const next = () => { ++window.rafCount; requestAnimationFrame(next); };
+    requestAnimationFrame(next);
+  });
+  await sleep(1000);
+  measured.push(await busy(empty, cdp, 'an empty page asking for every animation frame'));
+  await empty.close();
+}
 if (args.before) measured.push(...await states(path.resolve(args.before), 'before'));
 measured.push(...await states(site, args.before ? 'after' : 'this build'));
 
