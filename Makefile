@@ -95,14 +95,16 @@ test: deps-test web browser-deps
 	  ctest --preset $$preset -j $(JOBS) || status=1; \
 	done; exit $$status
 
-# The benchmarks, the whole-program figures and key-to-screen latency (the
-# last also with the game in a window).
+# The benchmarks, the whole-program figures, key-to-screen latency (also
+# with the game in a window) and what a still picture costs, also with one
+# core busy (bench/still-picture.sh takes a second build to compare).
 bench: deps-dev
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench -j $(JOBS)
 	@build/bench/bench/fusebound_bench
 	@bench/whole-program.sh build/bench
 	@bench/latency.sh build/bench
+	@bench/still-picture.sh build/bench
 
 # Mutation run over the game code (tools/mutate, docs/reliability.md): each
 # slip the fast suites miss is listed. MUTATE_ARGS=arena/ narrows it.

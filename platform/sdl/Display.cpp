@@ -57,6 +57,24 @@ bool sameAsFront(const std::uint16_t* picture) {
   return std::memcmp(picture, front, sizeof pictureA) == 0;
 }
 
+// Full screen: true while the back buffer is known to hold `front` (after a
+// flip that found the picture unchanged). A whole frame equal to `front` is
+// then not copied into it: standing still, a present only compares.
+bool backIsFront = false;
+
+bool wholeFrameSameAsFront(const Rect& destination, const std::uint16_t* pixels,
+                           int pitch, const Rect& source) {
+  if (destination.left != 0 || destination.top != 0 || source.left != 0 ||
+      source.top != 0 || source.right < pictureWidth ||
+      source.bottom < pictureHeight)
+    return false;
+  for (int row = 0; row < pictureHeight; ++row)
+    if (std::memcmp(pixels + static_cast<std::ptrdiff_t>(row) * pitch,
+                    front + row * pictureWidth, pictureWidth * 2) != 0)
+      return false;
+  return true;
+}
+
 bool isFlipSurface(Handle surface) {
   return surface == primaryHandle || (surface == backBufferHandle && flipChain);
 }
@@ -265,7 +283,11 @@ HRESULT ddBltFromMemory(Handle target, const Rect& destination,
   if (pixels == nullptr) return E_FAIL;
   if (target == backBufferHandle && flipChain) {
     if (lost) return DDERR_SURFACELOST;
+    if (backIsFront &&
+        wholeFrameSameAsFront(destination, pixels, sourcePitch, source))
+      return DD_OK;
     copyInto(back, destination, pixels, sourcePitch, source);
+    backIsFront = false;
     return DD_OK;
   }
   if (target != primaryHandle || flipChain || !canShow()) return E_FAIL;
@@ -312,6 +334,7 @@ HRESULT ddBltSurface(Handle target, const Rect& destination, Handle source,
     return E_FAIL;
   if (lost) return DDERR_SURFACELOST;
   copyInto(back, destination, front, pictureWidth, sourceRect);
+  backIsFront = false;
   return DD_OK;
 }
 
@@ -319,7 +342,8 @@ HRESULT ddFlip(Handle primary) {
   if (primary != primaryHandle || !flipChain || !canShow()) return E_FAIL;
   if (sdl::windowDestroyed()) return DD_OK;  // nothing left to show it on
   if (lost) return DDERR_SURFACELOST;
-  if (sameAsFront(back)) {
+  if (backIsFront || sameAsFront(back)) {
+    backIsFront = true;
     showPaced(!screenCurrent);
     return DD_OK;
   }

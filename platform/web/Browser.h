@@ -36,8 +36,10 @@ void fbweb_waitInput(int timeoutMs);
 // Waits for the browser's next animation frame; its timestamp in ms.
 double fbweb_nextAnimationFrame();
 
-// Shows a 320 by 240 picture of 5-6-5 pixels (rows of 320).
-void fbweb_showPicture(const std::uint16_t* pixels);
+// Shows a 320 by 240 picture of 5-6-5 pixels (rows of 320). `changed` is 0
+// when it equals the picture handed over before: the canvas, which keeps its
+// picture, is then left alone unless text was drawn over it meanwhile.
+void fbweb_showPicture(const std::uint16_t* pixels, int changed);
 // Counts a game frame played on an animation frame that shows a later one.
 void fbweb_playedUnshown();
 // Shows the last picture again with `text` over it at (x, y), in `rgb`

@@ -27,8 +27,12 @@ mergeInto(LibraryManager.library, {
     // (for the figures).
     // (Typed arrays are made at run time: the library's objects are copied
     // into the script as source text.)
-    stats: {frames: 0, unshown: 0, openedAt: -1, focusedAt: -1, firstFrameAt: -1, times: null,
-            late: null},
+    // `puts` counts the pictures converted and put on the canvas.
+    stats: {frames: 0, unshown: 0, puts: 0, openedAt: -1, focusedAt: -1,
+            firstFrameAt: -1, times: null, late: null},
+    // True while the canvas may not show the last picture as it was put
+    // (nothing put yet, text drawn over it, the context lost and restored).
+    stale: true,
     frameTime: -1,  // timestamp of the animation frame being served
 
     // Window messages, as the desktop's window would get them.
@@ -186,6 +190,7 @@ mergeInto(LibraryManager.library, {
     window.addEventListener('blur', FB.checkFocus);
     document.addEventListener('visibilitychange', FB.checkFocus);
     canvas.addEventListener('mousedown', function() { canvas.focus(); });
+    canvas.addEventListener('contextrestored', function() { FB.stale = true; });
     window.addEventListener('resize', FB.fit);
     document.addEventListener('fullscreenchange', function() {
       FB.fit();
@@ -268,12 +273,20 @@ mergeInto(LibraryManager.library, {
   },
 
   fbweb_showPicture__deps: ['$FB'],
-  fbweb_showPicture: function(pixels) {
-    var source = HEAPU16.subarray(pixels >> 1, (pixels >> 1) + 320 * 240);
-    var target = FB.image32, lut = FB.lut;
-    for (var i = 0; i < 320 * 240; ++i) target[i] = lut[source[i]];
-    FB.ctx.putImageData(FB.image, 0, 0);
-    var stats = FB.stats, now = performance.now();
+  fbweb_showPicture: function(pixels, changed) {
+    // The canvas keeps what was put on it, through resizes and changes of
+    // the device pixel ratio (only its style size changes): an unchanged
+    // picture costs nothing.
+    var stats = FB.stats;
+    if (changed || FB.stale) {
+      var source = HEAPU16.subarray(pixels >> 1, (pixels >> 1) + 320 * 240);
+      var target = FB.image32, lut = FB.lut;
+      for (var i = 0; i < 320 * 240; ++i) target[i] = lut[source[i]];
+      FB.ctx.putImageData(FB.image, 0, 0);
+      FB.stale = false;
+      ++stats.puts;
+    }
+    var now = performance.now();
     var slot = stats.frames % stats.times.length;
     if (stats.firstFrameAt < 0) {
       stats.firstFrameAt = now;
@@ -291,6 +304,7 @@ mergeInto(LibraryManager.library, {
   fbweb_showText: function(text, length, x, y, rgb) {
     var line = UTF8ToString(text, length);
     FB.ctx.putImageData(FB.image, 0, 0);
+    FB.stale = true;  // the next picture goes over the text, changed or not
     FB.ctx.fillStyle = 'rgb(' + (rgb & 255) + ',' + ((rgb >> 8) & 255) + ',' +
         ((rgb >> 16) & 255) + ')';
     FB.ctx.font = '13px sans-serif';

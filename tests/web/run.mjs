@@ -476,7 +476,9 @@ scenario('a failed load names the file; an error while playing is no end', async
   await stepFrames(page, 3);
   const again = await look(page, 'loaded-again');
   check(again.layoutShown && again.player.found && !(await loading(page)), 'trying again did not start the game');
-  await page.evaluate(() => { Module.fbweb.lut = null; });  // broken under the running game
+  // Broken under the running game; the canvas marked stale, so that even a
+  // still picture goes through the broken conversion.
+  await page.evaluate(() => { Module.fbweb.lut = null; Module.fbweb.stale = true; });
   await settle(page, 1);
   await until(page, () => window.fuseboundFailed, 'a panel for an error while playing');
   check(/The game stopped because of an error/.test(await panel(page)) &&
@@ -608,6 +610,44 @@ scenario('focus loss pauses with the message over the last frame; no key stays d
   check(await waitingFor(page) === 'message' && (await look(page, 'quick-focus-changes')).paused,
         'a quick run of focus changes did not end paused with the message');
   return hidden ? '' : ' (headless kept the page visible behind the other tab)';
+});
+
+scenario('a still game leaves the canvas alone; resizes keep it, the next change shows', async () => {
+  // Every put on the canvas, with the frames shown so far when it came.
+  const page = await openGame({before: () => {
+    const put = CanvasRenderingContext2D.prototype.putImageData;
+    window.puts = [];
+    CanvasRenderingContext2D.prototype.putImageData = function(...a) {
+      window.puts.push(window.Module && Module.fbweb ? Module.fbweb.stats.frames : -1);
+      return put.apply(this, a);
+    };
+  }});
+  const puts = () => page.evaluate(() => window.puts.length);
+  await stepFrames(page, 3);
+  const start = await look(page, 'still');
+  const putsBefore = await puts();
+  await stepFrames(page, 30);
+  check(await puts() === putsBefore, `${await puts() - putsBefore} puts in 30 still frames`);
+
+  // A smaller page at twice the pixel ratio: the canvas is scaled by 4 in
+  // device pixels, and shows the same picture without a put.
+  await page.setViewport({width: 700, height: 560, deviceScaleFactor: 2});
+  await stepFrames(page, 3);
+  const resized = await look(page, 'still-resized');
+  check(resized.picture && resized.scale === 4 && changed(start, resized).length === 0 &&
+        resized.player.x === start.player.x, `after the resize: scale ${resized.scale}` + mapOf(resized));
+  check(await puts() === putsBefore, 'the resize put the picture again');
+
+  // The game waits to show a frame it composed before the key went down;
+  // the next one, the first to read the key, is put.
+  await page.keyboard.down('ArrowRight');
+  const keyAt = await frames(page);
+  await stepFrames(page, 2);
+  await page.keyboard.up('ArrowRight');
+  const putAt = await page.evaluate((n) => window.puts[n], putsBefore);
+  check(putAt === keyAt + 1, `the key went down after frame ${keyAt}, the canvas changed at ${putAt}`);
+  const moved = await look(page, 'moved');
+  check(moved.player.x > start.player.x, `the player did not move: ${JSON.stringify(moved.player)}`);
 });
 
 // Enter held (`down`) stands the game still while the page goes on; its
