@@ -15,16 +15,24 @@ mergeInto(LibraryManager.library, {
     paintQueued: false,
     focused: false,
     waiter: null,
+    // What the game waits for: 'frame', 'message', 'input', 'dialog', or ''
+    // while it runs (or before it started).
+    waitingFor: '',
     audio: null,
     dialogOpen: false,
-    // What the page shows of its own running: frames shown, the time of
-    // the first, and for the last 4096 frames the timestamp of the animation
+    // What the page shows of its own running: frames shown, game frames
+    // played without being shown (a later one was shown on the same
+    // animation frame), the time of the first frame shown, and for the last 4096 frames the timestamp of the animation
     // frame each was shown on and how late (ms) the game handed it over
     // (for the figures).
     // (Typed arrays are made at run time: the library's objects are copied
     // into the script as source text.)
-    stats: {frames: 0, openedAt: -1, focusedAt: -1, firstFrameAt: -1, times: null,
-            late: null},
+    // `puts` counts the pictures converted and put on the canvas.
+    stats: {frames: 0, unshown: 0, puts: 0, openedAt: -1, focusedAt: -1,
+            firstFrameAt: -1, times: null, late: null},
+    // True while the canvas may not show the last picture as it was put
+    // (nothing put yet, text drawn over it, the context lost and restored).
+    stale: true,
     frameTime: -1,  // timestamp of the animation frame being served
 
     // Window messages, as the desktop's window would get them.
@@ -32,15 +40,21 @@ mergeInto(LibraryManager.library, {
     WM_KILLFOCUS: 8,
     WM_PAINT: 15,
 
+    // A repaint request is a mark, as on the desktop, not a place in the
+    // queue: it is never lost, requests made while one waits are one, and it
+    // is taken only when no other message is waiting, so a quick run of
+    // focus changes ends with a repaint that sees where the focus ended.
     push: function(message, wParam, lParam) {
       if (message === FB.WM_PAINT) {
-        if (FB.paintQueued) return;
         FB.paintQueued = true;
+      } else {
+        if (FB.queue.length >= 64) return;  // full: the message is lost
+        FB.queue.push([message, wParam | 0, lParam | 0]);
       }
-      if (FB.queue.length >= 64) return;  // full: the message is lost
-      FB.queue.push([message, wParam | 0, lParam | 0]);
       FB.wake();
     },
+
+    waiting: function() { return FB.queue.length + (FB.paintQueued ? 1 : 0); },
 
     // Ends the wait the game is in, if any.
     wake: function() {
@@ -51,16 +65,18 @@ mergeInto(LibraryManager.library, {
 
     // Waits (letting the browser run) until woken or `ms` have passed;
     // then `done` gives the game its answer.
-    sleep: function(ms, done) {
+    sleep: function(ms, what, done) {
       return Asyncify.handleSleep(function(wakeUp) {
         var timer = 0;
         var finish = function() {
           if (timer) clearTimeout(timer);
           timer = 0;
           if (FB.waiter === finish) FB.waiter = null;
+          FB.waitingFor = '';
           wakeUp(done());
         };
         FB.waiter = finish;
+        FB.waitingFor = what;
         timer = setTimeout(finish, Math.max(0, ms));
       });
     },
@@ -83,32 +99,48 @@ mergeInto(LibraryManager.library, {
       FB.wake();
     },
 
-    // Keys the page itself would act on (scrolling, activating).
+    // Keys the page itself would act on (scrolling, activating). Tab is
+    // not among them: it leaves the game, which pauses it.
     pageKeys: {
       ArrowUp: 1, ArrowDown: 1, ArrowLeft: 1, ArrowRight: 1, Enter: 1,
       NumpadEnter: 1, KeyR: 1, Space: 1, Escape: 1, PageUp: 1, PageDown: 1,
-      Home: 1, End: 1, Tab: 1, Backspace: 1
+      Home: 1, End: 1, Backspace: 1
     },
 
     onKey: function(event) {
       if (FB.dialogOpen || !FB.focused) return;
       var dik = FB.codes[event.code];
       if (dik !== undefined) FB.keys[dik] = event.type === 'keydown' ? 0x80 : 0;
+      // Keys let go while Meta (Cmd, Super) is held may send no key-up
+      // (macOS sends none): when Meta goes up, every key is up.
+      if (event.type === 'keyup' && event.key === 'Meta') FB.keys.fill(0);
       if (FB.pageKeys[event.code] && !event.ctrlKey && !event.metaKey &&
           !event.altKey)
         event.preventDefault();
       FB.wake();
     },
 
-    // The largest whole scale that fits the page, in device pixels, so
-    // that every picture pixel is a square block of screen pixels.
+    // The largest whole scale that fits the stage (the page, less the
+    // on-screen controls), in device pixels, so that every picture pixel
+    // is a square block of screen pixels, centred on a whole device pixel.
+    // The canvas is placed and scaled by a transform: a CSS width is
+    // rounded by layout (1280 device pixels are 426.667 CSS pixels at a
+    // ratio of 3) and the picture would come out a pixel or two narrow
+    // with uneven columns.
     fit: function() {
       if (!FB.canvas) return;
       var ratio = window.devicePixelRatio || 1;
-      var scale = Math.max(1, Math.floor(Math.min(
-          window.innerWidth * ratio / 320, window.innerHeight * ratio / 240)));
-      FB.canvas.style.width = (320 * scale / ratio) + 'px';
-      FB.canvas.style.height = (240 * scale / ratio) + 'px';
+      var stage = document.getElementById('stage');
+      var box = stage ? stage.getBoundingClientRect() :
+          {left: 0, top: 0, right: window.innerWidth, bottom: window.innerHeight};
+      var left = Math.ceil(box.left * ratio), top = Math.ceil(box.top * ratio);
+      var width = Math.floor(box.right * ratio) - left;
+      var height = Math.floor(box.bottom * ratio) - top;
+      var scale = Math.max(1, Math.floor(Math.min(width / 320, height / 240)));
+      var x = left + Math.floor((width - 320 * scale) / 2);
+      var y = top + Math.max(0, Math.floor((height - 240 * scale) / 2));
+      FB.canvas.style.transform = 'translate(' + x / ratio + 'px, ' +
+          y / ratio + 'px) scale(' + scale / ratio + ')';
     },
 
     makeLut: function() {
@@ -158,12 +190,14 @@ mergeInto(LibraryManager.library, {
     window.addEventListener('blur', FB.checkFocus);
     document.addEventListener('visibilitychange', FB.checkFocus);
     canvas.addEventListener('mousedown', function() { canvas.focus(); });
+    canvas.addEventListener('contextrestored', function() { FB.stale = true; });
     window.addEventListener('resize', FB.fit);
     document.addEventListener('fullscreenchange', function() {
       FB.fit();
       canvas.focus();
     });
     FB.fit();
+    document.body.classList.toggle('fb-unfocused', !FB.focused);
     Module['fbweb'] = FB;
     return 1;
   },
@@ -189,6 +223,7 @@ mergeInto(LibraryManager.library, {
   fbweb_takeMessage__deps: ['$FB'],
   fbweb_takeMessage: function(message, wParam, lParam) {
     var taken = FB.queue.shift();
+    if (!taken && FB.paintQueued) taken = [FB.WM_PAINT, 0, 0];
     if (!taken) return 0;
     if (taken[0] === FB.WM_PAINT) FB.paintQueued = false;
     HEAPU32[message >> 2] = taken[0];
@@ -206,7 +241,7 @@ mergeInto(LibraryManager.library, {
   },
 
   fbweb_messagesWaiting__deps: ['$FB'],
-  fbweb_messagesWaiting: function() { return FB.queue.length; },
+  fbweb_messagesWaiting: function() { return FB.waiting(); },
 
   fbweb_postMessage__deps: ['$FB'],
   fbweb_postMessage: function(message, wParam, lParam) {
@@ -215,42 +250,61 @@ mergeInto(LibraryManager.library, {
 
   fbweb_waitMessage__deps: ['$FB'],
   fbweb_waitMessage: function(timeoutMs) {
-    return FB.sleep(timeoutMs, function() { return FB.queue.length ? 1 : 0; });
+    return FB.sleep(timeoutMs, 'message', function() {
+      return FB.waiting() ? 1 : 0;
+    });
   },
 
   fbweb_waitInput__deps: ['$FB'],
   fbweb_waitInput: function(timeoutMs) {
-    return FB.sleep(timeoutMs, function() { return 0; });
+    return FB.sleep(timeoutMs, 'input', function() { return 0; });
   },
 
   fbweb_nextAnimationFrame__deps: ['$FB'],
   fbweb_nextAnimationFrame: function() {
     return Asyncify.handleSleep(function(wakeUp) {
+      FB.waitingFor = 'frame';
       requestAnimationFrame(function(time) {
         FB.frameTime = time;
+        FB.waitingFor = '';
         wakeUp(time);
       });
     });
   },
 
   fbweb_showPicture__deps: ['$FB'],
-  fbweb_showPicture: function(pixels) {
-    var source = HEAPU16.subarray(pixels >> 1, (pixels >> 1) + 320 * 240);
-    var target = FB.image32, lut = FB.lut;
-    for (var i = 0; i < 320 * 240; ++i) target[i] = lut[source[i]];
-    FB.ctx.putImageData(FB.image, 0, 0);
-    var stats = FB.stats, now = performance.now();
+  fbweb_showPicture: function(pixels, changed) {
+    // The canvas keeps what was put on it, through resizes and changes of
+    // the device pixel ratio (only its style size changes): an unchanged
+    // picture costs nothing.
+    var stats = FB.stats;
+    if (changed || FB.stale) {
+      var source = HEAPU16.subarray(pixels >> 1, (pixels >> 1) + 320 * 240);
+      var target = FB.image32, lut = FB.lut;
+      for (var i = 0; i < 320 * 240; ++i) target[i] = lut[source[i]];
+      FB.ctx.putImageData(FB.image, 0, 0);
+      FB.stale = false;
+      ++stats.puts;
+    }
+    var now = performance.now();
     var slot = stats.frames % stats.times.length;
-    if (stats.firstFrameAt < 0) stats.firstFrameAt = now;
+    if (stats.firstFrameAt < 0) {
+      stats.firstFrameAt = now;
+      document.body.classList.remove('fb-loading');
+    }
     stats.times[slot] = FB.frameTime >= 0 ? FB.frameTime : now;
     stats.late[slot] = FB.frameTime >= 0 ? now - FB.frameTime : 0;
     ++stats.frames;
   },
 
+  fbweb_playedUnshown__deps: ['$FB'],
+  fbweb_playedUnshown: function() { ++FB.stats.unshown; },
+
   fbweb_showText__deps: ['$FB'],
   fbweb_showText: function(text, length, x, y, rgb) {
     var line = UTF8ToString(text, length);
     FB.ctx.putImageData(FB.image, 0, 0);
+    FB.stale = true;  // the next picture goes over the text, changed or not
     FB.ctx.fillStyle = 'rgb(' + (rgb & 255) + ',' + ((rgb >> 8) & 255) + ',' +
         ((rgb >> 16) & 255) + ')';
     FB.ctx.font = '13px sans-serif';
@@ -259,7 +313,15 @@ mergeInto(LibraryManager.library, {
   },
 
   fbweb_readKeys__deps: ['$FB'],
-  fbweb_readKeys: function(keys) { HEAPU8.set(FB.keys, keys); },
+  fbweb_readKeys: function(keys) {
+    HEAPU8.set(FB.keys, keys);
+    // And those held on the on-screen controls (touch.js).
+    if (window.fuseboundTouch)
+      window.fuseboundTouch.read(function(code) {
+        var dik = FB.codes[code];
+        if (dik !== undefined) HEAPU8[keys + dik] = 0x80;
+      });
+  },
 
   fbweb_gamepadApi: function() {
     return typeof navigator.getGamepads === 'function' ? 1 : 0;
@@ -279,7 +341,7 @@ mergeInto(LibraryManager.library, {
     HEAPF32[(axes >> 2) + 1] = pad.axes.length > 1 ? pad.axes[1] : 0;
     for (var b = 0; b < 32; ++b)
       HEAPU8[buttons + b] = b < pad.buttons.length && pad.buttons[b].pressed ? 1 : 0;
-    return 1;
+    return pad.mapping === 'standard' ? 2 : 1;
   },
 
   fbweb_openAudio__deps: ['$FB'],
@@ -314,6 +376,7 @@ mergeInto(LibraryManager.library, {
       dialog.querySelector('.text').textContent = message;
       var button = dialog.querySelector('button');
       FB.dialogOpen = true;
+      FB.waitingFor = 'dialog';
       dialog.hidden = false;
       var close = function(event) {
         if (event.type === 'keydown' && event.key !== 'Enter') return;
@@ -322,6 +385,7 @@ mergeInto(LibraryManager.library, {
         dialog.removeEventListener('keydown', close);
         dialog.hidden = true;
         FB.dialogOpen = false;
+        FB.waitingFor = '';
         if (FB.canvas) FB.canvas.focus();
         wakeUp(1);
       };

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/AppWindow.h"
@@ -192,6 +193,19 @@ class Desktop {
     XSetInputFocus(x_, w, RevertToParent, CurrentTime);
     XSync(x_, False);
   }
+  // A white window of another program over the given part of the screen,
+  // mapped until `uncover`; without the focus.
+  void cover(int x, int y, int width, int height) {
+    cover_ = XCreateSimpleWindow(x_, root(), x, y, width, height, 0, 0,
+                                 WhitePixel(x_, DefaultScreen(x_)));
+    XMapRaised(x_, cover_);
+    XSync(x_, False);
+  }
+  void uncover() {
+    XDestroyWindow(x_, cover_);
+    XSync(x_, False);
+    cover_ = 0;
+  }
   // What a window manager sends when the player closes the window.
   void requestClose(Window w) {
     const char* display = std::getenv("DISPLAY");
@@ -255,6 +269,7 @@ class Desktop {
   std::string name_;
   Display* x_;
   Window other_ = 0;
+  Window cover_ = 0;
 };
 
 // A screenshot of the whole screen, kept as PNG for people to look at.
@@ -417,7 +432,11 @@ TEST(RealWindow, OnALargerDesktopThePictureIsCentredOnBlack) {
   EXPECT_EQ(game.status(), 0);
 }
 
-TEST(RealWindow, WindowedPictureSitsAtTheClientCornerAndFollowsTheWindow) {
+// Windowed on the 960 by 720 screen: the largest whole scale within three
+// quarters of it is 2, so the window opens 640 by 480, centred. Moved and
+// resized to a size no multiple of the picture's, it keeps a whole scale,
+// centred on black, and the pause message keeps its place in the picture.
+TEST(RealWindow, WindowedPictureIsScaledByWholeStepsAndCentredWhenResized) {
   REQUIRE_X();
   Child game([] { runScene({.windowed = true}); });
   Desktop desktop;
@@ -426,7 +445,7 @@ TEST(RealWindow, WindowedPictureSitsAtTheClientCornerAndFollowsTheWindow) {
   ASSERT_TRUE(
       eventually([&] { return (window = desktop.find(caption)) != 0; }));
 
-  Placement place{0, 0, 1};
+  Placement place{0, 0, 2};
   Shot shot;
   ASSERT_TRUE(eventually([&] {
     window = desktop.find(caption);
@@ -435,17 +454,119 @@ TEST(RealWindow, WindowedPictureSitsAtTheClientCornerAndFollowsTheWindow) {
     return place.counter(shot) > 3 && place.showsScene(shot);
   }));
   screenshot(desktop, "windowed");
+  EXPECT_EQ(place.left, (960 - 640) / 2);
+  EXPECT_EQ(place.top, (720 - 480) / 2);
 
-  // Moved and made larger: the picture goes along, 1:1 at the corner.
+  // 700 by 500 at (17, 33): twice as large still, 30 and 10 pixels of black
+  // on either side.
   desktop.move(window, 17, 33);
-  desktop.resize(window, 400, 300);
+  desktop.resize(window, 700, 500);
+  place = {17 + 30, 33 + 10, 2};
   ASSERT_TRUE(eventually([&] {
-    desktop.position(window, &place.left, &place.top);
     shot = screenshot(desktop);
-    return place.left == 17 && place.top == 33 && place.showsScene(shot);
+    return place.showsScene(shot);
   }));
-  screenshot(desktop, "windowed-moved");
-  EXPECT_EQ(shot.at(17 + 350, 33 + 100), 0);  // black beside the picture
+  screenshot(desktop, "windowed-resized");
+  for (const auto& [x, y] : {std::pair{17, 33 + 250}, std::pair{17 + 29, 200},
+                             std::pair{17 + 671, 300}, std::pair{300, 33 + 5},
+                             std::pair{300, 33 + 495}})
+    EXPECT_EQ(shot.at(x, y), 0) << x << "," << y;  // black around
+
+  desktop.focus(desktop.other());
+  ASSERT_TRUE(eventually([&] {
+    shot = screenshot(desktop);
+    return place.whiteInMessageBox(shot) > 100;
+  }));
+  screenshot(desktop, "windowed-resized-paused");
+  EXPECT_TRUE(place.showsScene(shot));
+
+  desktop.requestClose(desktop.find(caption));
+  EXPECT_EQ(game.status(), 0);
+}
+
+// The child of the next test: ten frames that change, then the same picture
+// again and again; the frame on which the Right key is first seen down shows
+// a new one, which then stands still too. Exit status 0 when no present of an
+// unchanged picture uploaded it and the change was uploaded by its own
+// present; 104 or 105 otherwise.
+[[noreturn]] void standStill() {
+  appWindow.create(1);
+  if (!graphics.init()) std::_Exit(101);
+  for (std::uint16_t n = 1; n <= 10; ++n) {
+    drawScene(n);
+    graphics.present();
+  }
+  using platform::sdl::displayCounts;
+  const auto still = displayCounts();
+  for (int n = 0; n < 60; ++n) {
+    drawScene(10);
+    graphics.present();
+  }
+  if (displayCounts().uploaded != still.uploaded ||
+      displayCounts().presented != still.presented + 60)
+    std::_Exit(104);
+  bool moved = false;
+  while (appWindow.quit == 0) {
+    const bool right = SDL_GetKeyboardState(nullptr)[SDL_SCANCODE_RIGHT] != 0;
+    const bool changes = right && !moved;
+    moved = moved || right;
+    drawScene(moved ? 11 : 10);
+    const auto before = displayCounts();
+    graphics.present();
+    if (displayCounts().uploaded != before.uploaded + (changes ? 1 : 0))
+      std::_Exit(105);
+  }
+  std::exit(moved ? 0 : 106);
+}
+
+// A game standing still hands the window system nothing new, yet a key
+// shows on the very frame that reads it, and whatever the window system
+// asks to have drawn again (here the window uncovered) is drawn from the
+// last picture.
+TEST(RealWindow,
+     AStillPictureIsNotUploadedAgainButTheNextChangeAndExposuresShow) {
+  REQUIRE_X();
+  if (std::system("command -v xdotool >/dev/null") != 0)
+    GTEST_SKIP() << "no xdotool";
+  Child game([] { standStill(); });
+  Desktop desktop;
+  ASSERT_TRUE(desktop.open());
+  const Placement place{0, 0, 3};
+  Shot shot;
+  ASSERT_TRUE(eventually([&] {
+    shot = screenshot(desktop);
+    return place.counter(shot) == 10 && place.showsScene(shot);
+  }));
+
+  // Held until seen: the child looks at the keyboard once a frame.
+  std::system("xdotool keydown Right");
+  const bool seen = eventually([&] {
+    shot = screenshot(desktop);
+    return place.counter(shot) == 11;
+  });
+  std::system("xdotool keyup Right");
+  ASSERT_TRUE(seen);
+  EXPECT_TRUE(place.showsScene(shot));
+
+  desktop.cover(150, 150, 300, 200);
+  ASSERT_TRUE(eventually([&] { return screenshot(desktop).white(300, 250); }));
+  desktop.uncover();
+  ASSERT_TRUE(eventually([&] {
+    shot = screenshot(desktop);
+    return place.showsScene(shot);
+  }));
+  screenshot(desktop, "still-uncovered");
+  EXPECT_EQ(place.counter(shot), 11);
+
+  // The pause message goes with the first frame after the focus is back,
+  // though that frame is the same picture.
+  const Window window = desktop.find(caption);
+  desktop.focus(desktop.other());
+  ASSERT_TRUE(eventually(
+      [&] { return place.whiteInMessageBox(screenshot(desktop)) > 100; }));
+  desktop.focus(window);
+  ASSERT_TRUE(eventually(
+      [&] { return place.whiteInMessageBox(screenshot(desktop)) == 0; }));
 
   desktop.requestClose(window);
   EXPECT_EQ(game.status(), 0);

@@ -12,6 +12,7 @@
 #include "arena/Arena.h"
 #include "input/InputDevices.h"
 #include "platform/fake/FakePlatform.h"
+#include "tests/support/WindowedRun.h"
 #include "video/Graphics.h"
 
 namespace {
@@ -21,7 +22,7 @@ using ::testing::ExitedWithCode;
 // The windowed variant presents straight onto the desktop, takes a second
 // message after each frame, and leaves its display objects to the end of
 // the process.
-constexpr bool windowed = FUSEBOUND_WINDOWED_BUILD;
+const bool windowed = windowedRun();
 const char* const frameCopy =
     windowed ? "ddBltFromMemory primary" : "ddBltFromMemory backBuffer";
 
@@ -37,7 +38,7 @@ class Startup : public ::testing::Test {
 // `check` finds fault n with the state it leaves.
 template <typename Check>
 [[noreturn]] void runAndCheck(Check check) {
-  const int status = winMain(1);
+  const int status = winMain(1, windowedRun());
   const int fault = check();
   std::exit(fault ? 100 + fault : status);
 }
@@ -50,7 +51,7 @@ TEST_F(Startup, DevicesAreReleasedInputFirstThenVideoThenSound) {
         fake::state().onPresent = [&frames](const std::uint16_t*) {
           if (++frames == 3) fake::pressKey(DIK_ESCAPE);
         };
-        std::exit(winMain(1));
+        std::exit(winMain(1, windowedRun()));
       },
       ExitedWithCode(0),
       windowed ? "fake: diRelease keyboard\n.*fake: diRelease directInput\n"

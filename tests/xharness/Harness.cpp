@@ -13,6 +13,8 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/support/WindowedRun.h"
+
 namespace xharness {
 namespace {
 
@@ -68,7 +70,7 @@ bool parseGeometry(const std::string& text, WindowInfo* info) {
 
 const BuildInfo& build() {
   static const BuildInfo info{XHARNESS_GAME_BINARY, XHARNESS_SOURCE_DIR,
-                              XHARNESS_ARTIFACT_DIR, XHARNESS_WINDOWED != 0};
+                              XHARNESS_ARTIFACT_DIR, windowedRun()};
   return info;
 }
 
@@ -234,7 +236,9 @@ bool Session::startGame(bool dummyAudio, const std::string& program,
   logLines_.push_back("---- game started (times from here)");
   const std::string& binary = program.empty() ? build().gameBinary : program;
   const std::string& folder = workDir.empty() ? build().sourceDir : workDir;
-  if (!game_.start({binary}, env, folder, artifactDir_ + "/game.log")) {
+  std::vector<std::string> command{binary};
+  if (build().windowed) command.push_back("--window");
+  if (!game_.start(command, env, folder, artifactDir_ + "/game.log")) {
     log("cannot start " + binary);
     return false;
   }
@@ -295,19 +299,13 @@ bool Session::findGameWindow(Milliseconds timeout) {
 bool Session::locatePicture() {
   const auto info = geometry(gameWindow_);
   if (!info) return false;
-  if (build().windowed) {
-    // Shown 1:1 at the client area's top-left corner.
-    pictureScale_ = 1;
-    pictureX_ = info->x;
-    pictureY_ = info->y;
-  } else {
-    // Scaled by the largest whole factor that fits, centred.
-    pictureScale_ =
-        std::min(info->width / pictureWidth, info->height / pictureHeight);
-    if (pictureScale_ < 1) return false;
-    pictureX_ = info->x + (info->width - pictureWidth * pictureScale_) / 2;
-    pictureY_ = info->y + (info->height - pictureHeight * pictureScale_) / 2;
-  }
+  // Full screen and windowed alike: scaled by the largest whole factor that
+  // fits the window, centred.
+  pictureScale_ =
+      std::min(info->width / pictureWidth, info->height / pictureHeight);
+  if (pictureScale_ < 1) return false;
+  pictureX_ = info->x + (info->width - pictureWidth * pictureScale_) / 2;
+  pictureY_ = info->y + (info->height - pictureHeight * pictureScale_) / 2;
   return true;
 }
 
