@@ -113,8 +113,22 @@ void fault(int pass, const char* what, int got, int wanted) {
                  wanted);
 }
 
+// The middle pixel of the tile drawn on cell (column, row) is on the screen.
+bool showsTile(const std::uint16_t* pixels, int column, int row, int tile) {
+  const int x = arenaLeft + cellSize * column + 8;
+  const int y = arenaTop + cellSize * row + 8;
+  return pixels[y * frameWidth + x] == arena.tileSet.tiles[tile]->pixels[136];
+}
+
 void checkFrame(const std::uint16_t* pixels) {
   const int p = currentPass() - 1;  // the pass whose frame this is
+  // Every frame, the first one too, shows the arena: a wall of the layout
+  // and the block at (9, 1), which the bomb never reaches; and once the
+  // flame at (5, 1) is out, the floor there again.
+  if (!showsTile(pixels, 0, 0, layoutWall) ||
+      !showsTile(pixels, 9, 1, cellBlock) ||
+      (p == 200 && !showsTile(pixels, 5, 1, layoutFloor)))
+    fault(p, "arena on the screen", 0, 1);
   if (p == 0) {
     std::memcpy(firstArena, Arena::grid, sizeof firstArena);
     return;
