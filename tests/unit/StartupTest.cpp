@@ -94,6 +94,30 @@ TEST_F(Startup, QuitHeldAtStartShowsTheFirstFrameAndRunsNoPass) {
       ExitedWithCode(0), "");
 }
 
+TEST_F(Startup, EnterFillsTheArenaAfresh) {
+  EXPECT_EXIT(
+      {
+        static Cell first[arenaColumns][arenaRows];
+        fake::state().onPresent = [](const std::uint16_t*) {
+          if (fake::state().presented == 1)
+            std::memcpy(first, Arena::grid, sizeof first);
+        };
+        // Enter is down for the first pass's question (the second read of
+        // the keyboard, after the quit check) and up when it is read again.
+        fake::state().keyboardScript = [](std::uint8_t* keys) {
+          static int reads = 0;
+          std::memset(keys, 0, 256);
+          const int shown = fake::state().presented;
+          if (shown == 1 && ++reads == 2) keys[DIK_RETURN] = 0x80;
+          if (shown >= 3) keys[DIK_ESCAPE] = 0x80;
+        };
+        runAndCheck([] {
+          return std::memcmp(first, Arena::grid, sizeof first) != 0 ? 0 : 1;
+        });
+      },
+      ExitedWithCode(0), "");
+}
+
 TEST_F(Startup, QuitFlagEndsTheLoopAtTheStartOfTheNextPass) {
   // WM_QUIT queued while frame 3 is shown is taken by the next message the
   // presentation takes (full screen: the next pass's, which still shows its
