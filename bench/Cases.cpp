@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -102,6 +103,32 @@ void memcpyFloorCase(benchmark::State& state, SceneId id) {
   state.SetBytesProcessed(state.iterations() * static_cast<long>(bytes));
 }
 
+// --- Is the frame the one on the screen already? ---
+
+// The display layers compare each presented picture (320 by 240, 16 bits)
+// with the last one shown before they upload it. Two equal pictures of the
+// typical arena, so that the whole of both is read: the most it costs. The
+// whole frame in one memcmp, or row by row.
+alignas(64) std::uint16_t shownPicture[frameWidth * frameHeight];
+alignas(64) std::uint16_t nextPicture[frameWidth * frameHeight];
+
+void compareCase(benchmark::State& state, bool byRows) {
+  for (auto _ : state) {
+    bool same = true;
+    if (byRows) {
+      for (int y = 0; y < frameHeight && same; ++y)
+        same = std::memcmp(shownPicture + y * frameWidth,
+                           nextPicture + y * frameWidth, frameWidth * 2) == 0;
+    } else {
+      same = std::memcmp(shownPicture, nextPicture, sizeof shownPicture) == 0;
+    }
+    benchmark::DoNotOptimize(same);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * 2 *
+                          static_cast<long>(sizeof shownPicture));
+}
+
 // --- The blits alone, each at a place of the visible frame. ---
 
 constexpr int tileX = arenaLeft + cellSize * 8, tileY = arenaTop + cellSize * 5;
@@ -163,6 +190,16 @@ void registerCases() {
     add("draw/game/" + n, [id](benchmark::State& s) { gameDrawCase(s, id); });
   }
   add("frame/restore/busy", restoreCase);
+
+  loadGrid(scene(sceneTypical));
+  gameFrame();
+  const Surface* frame = graphics.compositionSurface;
+  for (int y = 0; y < frameHeight; ++y)
+    for (int x = 0; x < frameWidth; ++x)
+      shownPicture[y * frameWidth + x] = nextPicture[y * frameWidth + x] =
+          frame->pixels[y * frame->width + x];
+  add("compare/frame", [](benchmark::State& s) { compareCase(s, false); });
+  add("compare/rows", [](benchmark::State& s) { compareCase(s, true); });
 
   const Surface* tile = arena.tileSet.tiles[blockTile];
   const Surface* sprite = player.frames[0];

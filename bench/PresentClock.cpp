@@ -7,6 +7,13 @@
 //   launch <time the library was loaded>
 //   call <name> <argument> <start> <return>     (the first 256 calls)
 //   present <start> <return>                    (every present)
+//   upload <start> <return>                     (every SDL_UpdateTexture)
+//   pace <entered> <deadline> <woke> <cpu> <queued>
+// A "pace" line is a frame's wait for its deadline (an absolute
+// clock_nanosleep on the monotonic clock, the display layer's only one):
+// when the wait began, the deadline, when it returned, and the processor
+// time of the waiting thread and its time spent ready but waiting for a
+// core (schedstat), both so far, when it began.
 // The game itself knows nothing of it.
 #include <dlfcn.h>
 #include <time.h>
@@ -27,6 +34,16 @@ constexpr int presentCapacity = 1 << 17;  // about 36 minutes at 60 a second
 std::int64_t presentStart[presentCapacity];
 std::int64_t presentReturn[presentCapacity];
 int presents = 0;
+
+std::int64_t uploadStart[presentCapacity];
+std::int64_t uploadReturn[presentCapacity];
+int uploads = 0;
+
+struct Pace {
+  std::int64_t entered, deadline, woke, cpu, queued;
+};
+Pace paces[presentCapacity];
+int paceCount = 0;
 
 struct Call {
   const char* name;
@@ -71,7 +88,30 @@ __attribute__((destructor)) void onExit() {
     std::fprintf(file, "present %lld %lld\n",
                  static_cast<long long>(presentStart[i]),
                  static_cast<long long>(presentReturn[i]));
+  for (int i = 0; i < uploads; ++i)
+    std::fprintf(file, "upload %lld %lld\n",
+                 static_cast<long long>(uploadStart[i]),
+                 static_cast<long long>(uploadReturn[i]));
+  for (int i = 0; i < paceCount; ++i)
+    std::fprintf(file, "pace %lld %lld %lld %lld %lld\n",
+                 static_cast<long long>(paces[i].entered),
+                 static_cast<long long>(paces[i].deadline),
+                 static_cast<long long>(paces[i].woke),
+                 static_cast<long long>(paces[i].cpu),
+                 static_cast<long long>(paces[i].queued));
   std::fclose(file);
+}
+
+// The calling thread's time on a processor and waiting in a run queue so
+// far (ns), from /proc/thread-self/schedstat.
+void threadTimes(std::int64_t* cpu, std::int64_t* queued) {
+  *cpu = *queued = 0;
+  if (std::FILE* f = std::fopen("/proc/thread-self/schedstat", "r")) {
+    long long run = 0, wait = 0;
+    if (std::fscanf(f, "%lld %lld", &run, &wait) == 2)
+      *cpu = run, *queued = wait;
+    std::fclose(f);
+  }
 }
 
 }  // namespace
@@ -87,6 +127,40 @@ void SDL_RenderPresent(SDL_Renderer* renderer) {
     presentReturn[presents] = now();
     ++presents;
   }
+}
+
+int SDL_UpdateTexture(SDL_Texture* texture, const void* rect,
+                      const void* pixels, int pitch) {
+  static const auto f =
+      real<int (*)(SDL_Texture*, const void*, const void*, int)>(
+          "SDL_UpdateTexture");
+  const std::int64_t start = now();
+  const int result = f(texture, rect, pixels, pitch);
+  if (uploads < presentCapacity) {
+    uploadStart[uploads] = start;
+    uploadReturn[uploads] = now();
+    ++uploads;
+  }
+  return result;
+}
+
+int clock_nanosleep(clockid_t clock, int flags, const timespec* request,
+                    timespec* remain) {
+  static const auto f =
+      real<int (*)(clockid_t, int, const timespec*, timespec*)>(
+          "clock_nanosleep");
+  if (clock != CLOCK_MONOTONIC || flags != TIMER_ABSTIME ||
+      paceCount >= presentCapacity)
+    return f(clock, flags, request, remain);
+  Pace& pace = paces[paceCount];
+  threadTimes(&pace.cpu, &pace.queued);
+  pace.entered = now();
+  pace.deadline = static_cast<std::int64_t>(request->tv_sec) * 1'000'000'000 +
+                  request->tv_nsec;
+  const int result = f(clock, flags, request, remain);
+  pace.woke = now();
+  ++paceCount;
+  return result;
 }
 
 int SDL_Init(std::uint32_t flags) {

@@ -5,7 +5,7 @@
 #     shows one streaming texture (bench/MinimalSdl.cpp), timed by
 #     bench/FirstPicture.cpp, which reads the screen back until it is no
 #     longer black;
-#   - the interval between presented frames over 1,000 frames, from a clock
+#   - the interval between frames over 1,000 frames, from a clock
 #     loaded into the game with LD_PRELOAD (bench/PresentClock.cpp);
 #   - processor use while playing and while paused (the focus given to
 #     another window), from /proc/<pid>/stat and the threads' schedstat, and
@@ -155,19 +155,21 @@ wait "$app_pid" || status=$?
 app_pid=""
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
-# --- Frame intervals: 1,000 intervals from the 101st present on. ----------
-# Each present is timed when SDL_RenderPresent returns (the frame handed to
-# the X server; the main figures and the plot) and when it is called (the
-# game's pacing alone, without the renderer's own time).
-# intervals FIELD FILE: frame number, interval (ms), present minus the 60 Hz
+# --- Frame intervals: 1,000 intervals from the 101st frame on. -----------
+# A frame whose picture has not changed is not presented, so frames are
+# timed by the display layer's wait for the next deadline, which follows
+# the present at once: when the wait begins (the frame handed to the X
+# server, if it changed; the main figures and the plot) and when it ends
+# (the game's pacing alone, without the renderer's own time).
+# intervals FIELD FILE: frame number, interval (ms), frame minus the 60 Hz
 # schedule started by the first of them (ms).
 intervals() {
-  awk -v field="$1" '$1 == "present" { print $field }' "$out/presents.log" |
+  awk -v field="$1" '$1 == "pace" { print $field }' "$out/presents.log" |
     awk 'NR >= 101 && NR <= 1101' |
     awk 'NR > 1 { printf "%d %.4f %.4f\n", NR - 1, ($1 - prev) / 1e6, ($1 - start) / 1e6 - (NR - 1) * 1000 / 60 }
          NR == 1 { start = $1 } { prev = $1 }' >"$2"
   [ "$(wc -l <"$2")" -eq 1000 ] || {
-    echo "whole-program: fewer than 1,100 frames were presented" >&2; exit 1; }
+    echo "whole-program: fewer than 1,100 frames were shown" >&2; exit 1; }
 }
 # summarise FILE: mean sd p99 min max count-over-18 drift-at-the-end fitted-period
 summarise() {
@@ -185,8 +187,8 @@ summarise() {
   read -r q lo_ hi_ late_ <<<"$order"
   echo "$m $sd_ $q $lo_ $hi_ $late_ $last $fit"
 }
-intervals 3 "$out/intervals.txt"
-intervals 2 "$out/intervals-called.txt"
+intervals 2 "$out/intervals.txt"
+intervals 4 "$out/intervals-called.txt"
 read -r mean sd p99 lo hi late drift slope < <(summarise "$out/intervals.txt")
 read -r cmean csd cp99 clo chi clate cdrift cslope < <(summarise "$out/intervals-called.txt")
 
@@ -200,7 +202,7 @@ set xrange [0:1000]
 set ylabel "interval (ms)"
 set yrange [0:*]
 set key top right
-plot "$out/intervals.txt" using 1:2 with points pt 7 ps 0.4 lc rgb "#1f5fa8" title "interval between presents", \
+plot "$out/intervals.txt" using 1:2 with points pt 7 ps 0.4 lc rgb "#1f5fa8" title "interval between frames", \
      $frame_ms with lines lw 2 lc rgb "#2a9d3a" title "16.667 ms (60 Hz)", \
      18 with lines dt 2 lw 2 lc rgb "#c0392b" title "18 ms"
 set xlabel "frame"
@@ -233,7 +235,7 @@ launch_ratio=$(awk -v g="$game_med" -v m="$min_med" 'BEGIN { printf "%.2f", g / 
   echo "| intervals over 18 ms | $late |"
   echo "| drift after 1,000 frames (present minus 60 Hz schedule) | $drift ms |"
   echo "| period fitted over 1,000 frames | $slope ms |"
-  echo "| the same timed when present is called: mean, sd, p99, min - max, over 18 ms, drift, period | $cmean, $csd, $cp99, $clo - $chi, $clate, $cdrift, $cslope ms |"
+  echo "| the same timed when the wait for the deadline ends: mean, sd, p99, min - max, over 18 ms, drift, period | $cmean, $csd, $cp99, $clo - $chi, $clate, $cdrift, $cslope ms |"
   echo "| processor, playing (game process, all threads) | $play_ticks % of one core (schedstat $play_sched %) |"
   echo "| processor, playing (Xvfb) | $xvfb_play % |"
   echo "| processor, minimal SDL2 program presenting at 60 Hz | $minimal_ticks % of one core (schedstat $minimal_sched %) |"

@@ -1,8 +1,10 @@
 // The display on SDL2: a renderer for the game's window and one streaming
 // 16-bit texture. Full screen, the flip chain is a front and a back picture in
 // memory; a flip uploads the back one and shows it, scaled by the largest
-// whole factor that fits, centred on black. Windowed, the picture is shown
-// 1:1 at the client area's top-left corner. A picture equal to the one on
+// whole factor that fits, centred on black. Windowed, the picture goes where
+// the game puts it in the client area, scaled the same way, so that it
+// fills a window opened at a whole multiple of its size and stays crisp
+// and centred when the player resizes it. A picture equal to the one on
 // the screen is not uploaded or drawn again: the present only keeps the pace.
 #include <algorithm>
 #include <cstdlib>
@@ -37,7 +39,8 @@ std::uint16_t pictureB[picturePixels];
 std::uint16_t* front = pictureA;
 std::uint16_t* back = pictureB;
 
-// Windowed: where in the client area the last picture went, and its size.
+// Windowed: where the last picture went in the client area, in the pixels
+// of its scaled 320 by 240 desktop, and its size.
 SDL_Rect windowedPlace{0, 0, pictureWidth, pictureHeight};
 
 // True while the window shows `front` as it was last drawn, with nothing
@@ -52,6 +55,24 @@ sdl::DisplayCounts counts;
 // milliseconds in a software renderer.
 bool sameAsFront(const std::uint16_t* picture) {
   return std::memcmp(picture, front, sizeof pictureA) == 0;
+}
+
+// Full screen: true while the back buffer is known to hold `front` (after a
+// flip that found the picture unchanged). A whole frame equal to `front` is
+// then not copied into it: standing still, a present only compares.
+bool backIsFront = false;
+
+bool wholeFrameSameAsFront(const Rect& destination, const std::uint16_t* pixels,
+                           int pitch, const Rect& source) {
+  if (destination.left != 0 || destination.top != 0 || source.left != 0 ||
+      source.top != 0 || source.right < pictureWidth ||
+      source.bottom < pictureHeight)
+    return false;
+  for (int row = 0; row < pictureHeight; ++row)
+    if (std::memcmp(pixels + static_cast<std::ptrdiff_t>(row) * pitch,
+                    front + row * pictureWidth, pictureWidth * 2) != 0)
+      return false;
+  return true;
 }
 
 bool isFlipSurface(Handle surface) {
@@ -213,6 +234,12 @@ HRESULT ddCreatePrimarySurface(Handle directDraw, bool withFlipChain,
                                Handle* primary) {
   if (directDraw != directDrawHandle || renderer == nullptr) return E_FAIL;
   if (texture == nullptr && !createTexture()) return E_FAIL;
+  // Windowed, the client area is a 320 by 240 desktop scaled by whole steps
+  // (full screen, setting the display mode did this).
+  if (!withFlipChain &&
+      (SDL_RenderSetLogicalSize(renderer, pictureWidth, pictureHeight) != 0 ||
+       SDL_RenderSetIntegerScale(renderer, SDL_TRUE) != 0))
+    return E_FAIL;
   flipChain = withFlipChain;
   *primary = primaryHandle;
   return DD_OK;
@@ -256,7 +283,11 @@ HRESULT ddBltFromMemory(Handle target, const Rect& destination,
   if (pixels == nullptr) return E_FAIL;
   if (target == backBufferHandle && flipChain) {
     if (lost) return DDERR_SURFACELOST;
+    if (backIsFront &&
+        wholeFrameSameAsFront(destination, pixels, sourcePitch, source))
+      return DD_OK;
     copyInto(back, destination, pixels, sourcePitch, source);
+    backIsFront = false;
     return DD_OK;
   }
   if (target != primaryHandle || flipChain || !canShow()) return E_FAIL;
@@ -303,6 +334,7 @@ HRESULT ddBltSurface(Handle target, const Rect& destination, Handle source,
     return E_FAIL;
   if (lost) return DDERR_SURFACELOST;
   copyInto(back, destination, front, pictureWidth, sourceRect);
+  backIsFront = false;
   return DD_OK;
 }
 
@@ -310,7 +342,8 @@ HRESULT ddFlip(Handle primary) {
   if (primary != primaryHandle || !flipChain || !canShow()) return E_FAIL;
   if (sdl::windowDestroyed()) return DD_OK;  // nothing left to show it on
   if (lost) return DDERR_SURFACELOST;
-  if (sameAsFront(back)) {
+  if (backIsFront || sameAsFront(back)) {
+    backIsFront = true;
     showPaced(!screenCurrent);
     return DD_OK;
   }

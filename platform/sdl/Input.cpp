@@ -9,10 +9,14 @@
 // our window has the keyboard focus; losing the focus takes it away, as
 // DirectInput does.
 //
-// Joysticks come from SDL's joystick interface, in SDL's index order. Their
-// state is refreshed by the poll (SDL_JoystickUpdate), so their events are
-// turned off at the source; SDL is told to keep their state current while
-// the window is in the background.
+// The joystick is one slot, reported wherever SDL's joysticks work, that
+// reads the first pad attached at each poll: a pad plugged in after the game
+// started is used, and so is one pulled out and plugged back; while none is
+// attached it reads as at rest. A pad's first hat (its direction pad) reads
+// as the stick pushed fully that way while the stick is at rest. The state
+// is refreshed by the poll (SDL_JoystickUpdate, which also notices pads
+// coming and going), so joystick events are turned off at the source; SDL is
+// told to keep their state current while the window is in the background.
 //
 // Handles are slots of a small fixed table. A device holds a reference to the
 // DirectInput object that made it, so releasing that object first (as the
@@ -21,6 +25,7 @@
 
 #include <cstring>
 
+#include "platform/DirectionPad.h"
 #include "platform/Platform.h"
 #include "platform/sdl/HeldKeys.h"
 #include "platform/sdl/KeyTable.h"
@@ -41,7 +46,7 @@ struct Object {
   bool foreground = false;
   bool formatSet = false;
   bool acquired = false;
-  SDL_Joystick* joystick = nullptr;
+  SDL_Joystick* joystick = nullptr;   // the pad read, opened by this device
   std::int32_t rangeMin[2] = {0, 0};  // X, Y; DirectInput's default range
   std::int32_t rangeMax[2] = {65535, 65535};
 };
@@ -51,22 +56,9 @@ constexpr Handle firstHandle = 0xD1000;
 Object objects[objectCount];
 bool focusWatchAdded = false;
 
-// A joystick's instance GUID: a tag, then SDL's instance id.
-constexpr std::uint8_t joystickTag[4] = {'S', 'D', 'L', 'J'};
-
-Guid joystickGuid(SDL_JoystickID id) {
-  Guid guid{};
-  std::memcpy(guid.bytes, joystickTag, sizeof joystickTag);
-  std::memcpy(guid.bytes + 4, &id, sizeof id);
-  return guid;
-}
-
-bool joystickIdOf(const Guid& guid, SDL_JoystickID* id) {
-  if (std::memcmp(guid.bytes, joystickTag, sizeof joystickTag) != 0)
-    return false;
-  std::memcpy(id, guid.bytes + 4, sizeof *id);
-  return true;
-}
+// The joystick slot's instance GUID.
+constexpr Guid firstPadGuid{
+    {'S', 'D', 'L', 'J', 'f', 'i', 'r', 's', 't', ' ', 'p', 'a', 'd', 0, 0, 0}};
 
 Object* find(Handle handle, Kind kind) {
   if (handle < firstHandle || handle >= firstHandle + objectCount)
@@ -102,16 +94,21 @@ int watchFocus(void*, SDL_Event* event) {
 }
 
 void closeJoystick(Object& device) {
-  if (device.joystick == nullptr) return;
-  for (const Object& other : objects)
-    if (&other != &device && other.kind == Kind::joystick &&
-        other.joystick == device.joystick) {
-      device.joystick = nullptr;  // another interface still holds it
-      return;
-    }
   // After SDL has shut its joysticks down they are gone already.
-  if (SDL_WasInit(SDL_INIT_JOYSTICK) != 0) SDL_JoystickClose(device.joystick);
+  if (device.joystick != nullptr && SDL_WasInit(SDL_INIT_JOYSTICK) != 0)
+    SDL_JoystickClose(device.joystick);
   device.joystick = nullptr;
+}
+
+// Keeps the device on the first pad attached: a pad pulled out is let go,
+// and the first one there (plugged in since, or back again) is opened.
+void followFirstPad(Object& device) {
+  if (device.joystick != nullptr &&
+      SDL_JoystickGetAttached(device.joystick) == SDL_TRUE)
+    return;
+  closeJoystick(device);
+  if (SDL_WasInit(SDL_INIT_JOYSTICK) != 0 && SDL_NumJoysticks() > 0)
+    device.joystick = SDL_JoystickOpen(0);
 }
 
 void dropReference(int slot) {
@@ -129,15 +126,13 @@ void dropReference(int slot) {
   }
 }
 
-Handle makeDevice(int directInputSlot, Kind kind, SDL_Joystick* joystick,
-                  bool pollable) {
+Handle makeDevice(int directInputSlot, Kind kind, bool pollable) {
   const int slot = freeSlot();
   if (slot < 0) return 0;
   Object& device = objects[slot];
   device = Object{};
   device.kind = kind;
   device.directInput = directInputSlot;
-  device.joystick = joystick;
   device.pollable = pollable;
   ++objects[directInputSlot].references;
   return firstHandle + slot;
@@ -159,21 +154,27 @@ HRESULT readJoystick(Object& device, std::uint32_t size, void* data) {
   if (!device.acquired || size != sizeof(DIJOYSTATE)) return E_FAIL;
   DIJOYSTATE state{};
   for (std::uint32_t& pov : state.rgdwPOV) pov = 0xFFFFFFFFu;  // centred
+  followFirstPad(device);
   SDL_Joystick* joystick = device.joystick;
-  // A joystick pulled out reads as at rest with nothing pressed.
-  if (SDL_JoystickGetAttached(joystick) == SDL_TRUE) {
+  // No pad, or one pulled out: at rest with nothing pressed.
+  Sint16 x = 0, y = 0;
+  if (joystick != nullptr && SDL_JoystickGetAttached(joystick) == SDL_TRUE) {
     const int axes = SDL_JoystickNumAxes(joystick);
-    state.lX = scaleAxis(axes > 0 ? SDL_JoystickGetAxis(joystick, 0) : 0,
-                         device.rangeMin[0], device.rangeMax[0]);
-    state.lY = scaleAxis(axes > 1 ? SDL_JoystickGetAxis(joystick, 1) : 0,
-                         device.rangeMin[1], device.rangeMax[1]);
+    if (axes > 0) x = SDL_JoystickGetAxis(joystick, 0);
+    if (axes > 1) y = SDL_JoystickGetAxis(joystick, 1);
+    if (SDL_JoystickNumHats(joystick) > 0) {
+      const Uint8 hat = SDL_JoystickGetHat(joystick, 0);
+      directionPadOverStick<Sint16>(
+          {(hat & SDL_HAT_LEFT) != 0, (hat & SDL_HAT_RIGHT) != 0,
+           (hat & SDL_HAT_UP) != 0, (hat & SDL_HAT_DOWN) != 0},
+          -32768, 32767, &x, &y);
+    }
     const int buttons = SDL_JoystickNumButtons(joystick);
     for (int i = 0; i < buttons && i < 32; ++i)
       state.rgbButtons[i] = SDL_JoystickGetButton(joystick, i) ? 0x80 : 0;
-  } else {
-    state.lX = scaleAxis(0, device.rangeMin[0], device.rangeMax[0]);
-    state.lY = scaleAxis(0, device.rangeMin[1], device.rangeMax[1]);
   }
+  state.lX = scaleAxis(x, device.rangeMin[0], device.rangeMax[0]);
+  state.lY = scaleAxis(y, device.rangeMin[1], device.rangeMax[1]);
   std::memcpy(data, &state, sizeof state);
   return DI_OK;
 }
@@ -221,27 +222,18 @@ HRESULT diCreateDevice(Handle directInput, const Guid& guid, Handle* device) {
   if (owner == nullptr) return E_FAIL;
   const int ownerSlot = static_cast<int>(owner - objects);
   if (std::memcmp(&guid, &GUID_SysKeyboard, sizeof guid) == 0) {
-    const Handle keyboard =
-        makeDevice(ownerSlot, Kind::keyboard, nullptr, false);
+    const Handle keyboard = makeDevice(ownerSlot, Kind::keyboard, false);
     if (keyboard == 0) return E_FAIL;
     *device = keyboard;
     return DI_OK;
   }
-  SDL_JoystickID id = 0;
-  if (!owner->joystickSubsystem || !joystickIdOf(guid, &id)) return E_FAIL;
-  for (int index = 0; index < SDL_NumJoysticks(); ++index) {
-    if (SDL_JoystickGetDeviceInstanceID(index) != id) continue;
-    SDL_Joystick* joystick = SDL_JoystickOpen(index);
-    if (joystick == nullptr) return E_FAIL;
-    const Handle made = makeDevice(ownerSlot, Kind::joystick, joystick, false);
-    if (made == 0) {
-      SDL_JoystickClose(joystick);
-      return E_FAIL;
-    }
-    *device = made;
-    return DI_OK;
-  }
-  return E_FAIL;
+  if (!owner->joystickSubsystem ||
+      std::memcmp(&guid, &firstPadGuid, sizeof guid) != 0)
+    return E_FAIL;
+  const Handle made = makeDevice(ownerSlot, Kind::joystick, false);
+  if (made == 0) return E_FAIL;
+  *device = made;
+  return DI_OK;
 }
 
 HRESULT diEnumDevices(Handle directInput, std::uint32_t deviceType,
@@ -251,20 +243,15 @@ HRESULT diEnumDevices(Handle directInput, std::uint32_t deviceType,
   if (owner == nullptr || callback == nullptr) return E_FAIL;
   if (deviceType != DIDEVTYPE_JOYSTICK || !owner->joystickSubsystem)
     return DI_OK;
-  for (int index = 0; index < SDL_NumJoysticks(); ++index) {
-    const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
-    if (id < 0) continue;
-    const DeviceInstance instance{joystickGuid(id)};
-    if (callback(instance, reference) == DIENUM_STOP) break;
-  }
+  // The one slot, attached or not: a pad may come later.
+  callback(DeviceInstance{firstPadGuid}, reference);
   return DI_OK;
 }
 
 HRESULT diQueryInterface2(Handle device, Handle* device2) {
   Object* first = find(device, Kind::joystick);
   if (first == nullptr) return E_FAIL;
-  const Handle second =
-      makeDevice(first->directInput, Kind::joystick, first->joystick, true);
+  const Handle second = makeDevice(first->directInput, Kind::joystick, true);
   if (second == 0) return E_FAIL;
   *device2 = second;
   return DI_OK;
@@ -314,8 +301,6 @@ HRESULT diAcquire(Handle device) {
     if (object->foreground && !ourWindowHasKeyboardFocus()) return E_FAIL;
     // Keys pressed before the window had the keyboard count from now on.
     if (!object->acquired) sdl::takeHeldKeys();
-  } else if (SDL_JoystickGetAttached(object->joystick) != SDL_TRUE) {
-    return E_FAIL;
   }
   object->acquired = true;
   return DI_OK;

@@ -36,8 +36,10 @@ void fbweb_waitInput(int timeoutMs);
 // Waits for the browser's next animation frame; its timestamp in ms.
 double fbweb_nextAnimationFrame();
 
-// Shows a 320 by 240 picture of 5-6-5 pixels (rows of 320).
-void fbweb_showPicture(const std::uint16_t* pixels);
+// Shows a 320 by 240 picture of 5-6-5 pixels (rows of 320). `changed` is 0
+// when it equals the picture handed over before: the canvas, which keeps its
+// picture, is then left alone unless text was drawn over it meanwhile.
+void fbweb_showPicture(const std::uint16_t* pixels, int changed);
 // Counts a game frame played on an animation frame that shows a later one.
 void fbweb_playedUnshown();
 // Shows the last picture again with `text` over it at (x, y), in `rgb`
@@ -50,7 +52,8 @@ void fbweb_readKeys(std::uint8_t* keys);
 // 1 while the Gamepad API is there at all.
 int fbweb_gamepadApi();
 // The first connected gamepad: axes X and Y (-1..1) and the first 32
-// buttons (1 pressed). 0 when no gamepad is connected.
+// buttons (1 pressed). 0 when no gamepad is connected, 2 when the pad has
+// the standard mapping (buttons 12 to 15 its direction pad), else 1.
 int fbweb_readGamepad(float* axes, std::uint8_t* buttons);
 
 // Opens a Web Audio context; 0 when the browser has none.

@@ -6,6 +6,8 @@
 // slow screen), the game plays them one after the other on it and only the
 // last is shown. The page scales the canvas by whole numbers, without
 // smoothing. Windowed, a copy to the primary surface is shown the same way.
+// A picture equal to the last one shown is not converted or put again: the
+// canvas keeps it.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -59,6 +61,15 @@ void copyInto(std::uint16_t* picture, const Rect& destination,
     std::memcpy(picture + (y + row) * pictureWidth + x,
                 pixels + static_cast<std::ptrdiff_t>(sy + row) * pitch + sx,
                 static_cast<std::size_t>(width) * 2);
+}
+
+// Whether a picture differs from the last one flipped or copied (a memcmp
+// of 150 KB, a few microseconds against the conversion it saves), and
+// whether one that did has not been handed to the page yet (it was played
+// on an animation frame that showed a later one).
+bool changedSinceShown = false;
+bool changedFromFront(const std::uint16_t* picture) {
+  return std::memcmp(picture, front, sizeof pictureA) != 0;
 }
 
 // Waits, letting the browser run, for the animation frame on which the next
@@ -135,8 +146,13 @@ HRESULT ddBltFromMemory(Handle target, const Rect& destination,
   if (target != primaryHandle || flipChain || !primaryMade) return E_FAIL;
   // Windowed: the target is the page, whose client area is the canvas.
   if (web::windowDestroyed()) return DD_OK;
-  copyInto(front, destination, pixels, sourcePitch, source);
-  fbweb_showPicture(front);
+  // The new picture is made in `back` (free when windowed) over the last
+  // one, and compared with it.
+  std::memcpy(back, front, sizeof pictureA);
+  copyInto(back, destination, pixels, sourcePitch, source);
+  const bool changed = changedFromFront(back);
+  if (changed) std::swap(front, back);
+  fbweb_showPicture(front, changed ? 1 : 0);
   return DD_OK;
 }
 
@@ -151,11 +167,15 @@ HRESULT ddBltSurface(Handle target, const Rect& destination, Handle source,
 HRESULT ddFlip(Handle primary) {
   if (primary != primaryHandle || !flipChain) return E_FAIL;
   if (web::windowDestroyed()) return DD_OK;  // nothing left to show it on
-  std::swap(front, back);
-  if (waitForFrame())
-    fbweb_showPicture(front);
-  else
+  const bool changed = changedFromFront(back);
+  if (changed) std::swap(front, back);
+  changedSinceShown = changedSinceShown || changed;
+  if (waitForFrame()) {
+    fbweb_showPicture(front, changedSinceShown ? 1 : 0);
+    changedSinceShown = false;
+  } else {
     fbweb_playedUnshown();
+  }
   return DD_OK;
 }
 

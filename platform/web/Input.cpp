@@ -9,14 +9,18 @@
 // gamepad known only once a button on it is pressed, usually after the page
 // has loaded, so wherever the API exists one joystick is reported; it reads
 // the first gamepad connected at each poll, and reads as at rest while there
-// is none.
+// is none. On a pad with the standard mapping the direction buttons read as
+// the stick pushed fully that way while the stick is at rest.
 //
 // The game waits for a released key (the regenerate control) by reading the
 // device again and again. The browser delivers the release only while the
 // game lets it run, so reads that follow each other with no frame or wait in
 // between end up waiting a little for the player's next action.
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
+#include "platform/DirectionPad.h"
 #include "platform/Platform.h"
 #include "platform/web/Browser.h"
 #include "platform/web/WebSide.h"
@@ -97,8 +101,8 @@ void letTheBrowserRun() {
 // -1..1 onto the device's range, the rest position onto its middle.
 std::int32_t scaleAxis(float value, std::int32_t minimum,
                        std::int32_t maximum) {
-  if (!(value >= -1.0f)) value = value > 0 ? 1.0f : -1.0f;  // NaN: -1
-  if (value > 1.0f) value = 1.0f;
+  if (std::isnan(value)) value = 0.0f;  // a broken axis is at rest
+  value = std::clamp(value, -1.0f, 1.0f);
   const double centre = (static_cast<double>(minimum) + maximum) / 2;
   const double half = value >= 0 ? maximum - centre : centre - minimum;
   const double scaled = centre + value * half;
@@ -112,7 +116,12 @@ HRESULT readJoystick(Object& device, std::uint32_t size, void* data) {
   for (std::uint32_t& pov : state.rgdwPOV) pov = 0xFFFFFFFFu;  // centred
   float axes[2] = {0, 0};
   std::uint8_t buttons[32] = {};
-  if (fbweb_readGamepad(axes, buttons) == 0) axes[0] = axes[1] = 0;
+  const int pad = fbweb_readGamepad(axes, buttons);
+  if (pad == 0) axes[0] = axes[1] = 0;
+  if (pad == 2)  // the standard mapping's up, down, left, right: 12 to 15
+    directionPadOverStick<float>({buttons[14] != 0, buttons[15] != 0,
+                                  buttons[12] != 0, buttons[13] != 0},
+                                 -1.0f, 1.0f, &axes[0], &axes[1]);
   state.lX = scaleAxis(axes[0], device.rangeMin[0], device.rangeMax[0]);
   state.lY = scaleAxis(axes[1], device.rangeMin[1], device.rangeMax[1]);
   for (int i = 0; i < 32; ++i) state.rgbButtons[i] = buttons[i] ? 0x80 : 0;

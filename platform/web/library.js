@@ -27,8 +27,12 @@ mergeInto(LibraryManager.library, {
     // (for the figures).
     // (Typed arrays are made at run time: the library's objects are copied
     // into the script as source text.)
-    stats: {frames: 0, unshown: 0, openedAt: -1, focusedAt: -1, firstFrameAt: -1, times: null,
-            late: null},
+    // `puts` counts the pictures converted and put on the canvas.
+    stats: {frames: 0, unshown: 0, puts: 0, openedAt: -1, focusedAt: -1,
+            firstFrameAt: -1, times: null, late: null},
+    // True while the canvas may not show the last picture as it was put
+    // (nothing put yet, text drawn over it, the context lost and restored).
+    stale: true,
     frameTime: -1,  // timestamp of the animation frame being served
 
     // Window messages, as the desktop's window would get them.
@@ -36,15 +40,21 @@ mergeInto(LibraryManager.library, {
     WM_KILLFOCUS: 8,
     WM_PAINT: 15,
 
+    // A repaint request is a mark, as on the desktop, not a place in the
+    // queue: it is never lost, requests made while one waits are one, and it
+    // is taken only when no other message is waiting, so a quick run of
+    // focus changes ends with a repaint that sees where the focus ended.
     push: function(message, wParam, lParam) {
       if (message === FB.WM_PAINT) {
-        if (FB.paintQueued) return;
         FB.paintQueued = true;
+      } else {
+        if (FB.queue.length >= 64) return;  // full: the message is lost
+        FB.queue.push([message, wParam | 0, lParam | 0]);
       }
-      if (FB.queue.length >= 64) return;  // full: the message is lost
-      FB.queue.push([message, wParam | 0, lParam | 0]);
       FB.wake();
     },
+
+    waiting: function() { return FB.queue.length + (FB.paintQueued ? 1 : 0); },
 
     // Ends the wait the game is in, if any.
     wake: function() {
@@ -89,17 +99,21 @@ mergeInto(LibraryManager.library, {
       FB.wake();
     },
 
-    // Keys the page itself would act on (scrolling, activating).
+    // Keys the page itself would act on (scrolling, activating). Tab is
+    // not among them: it leaves the game, which pauses it.
     pageKeys: {
       ArrowUp: 1, ArrowDown: 1, ArrowLeft: 1, ArrowRight: 1, Enter: 1,
       NumpadEnter: 1, KeyR: 1, Space: 1, Escape: 1, PageUp: 1, PageDown: 1,
-      Home: 1, End: 1, Tab: 1, Backspace: 1
+      Home: 1, End: 1, Backspace: 1
     },
 
     onKey: function(event) {
       if (FB.dialogOpen || !FB.focused) return;
       var dik = FB.codes[event.code];
       if (dik !== undefined) FB.keys[dik] = event.type === 'keydown' ? 0x80 : 0;
+      // Keys let go while Meta (Cmd, Super) is held may send no key-up
+      // (macOS sends none): when Meta goes up, every key is up.
+      if (event.type === 'keyup' && event.key === 'Meta') FB.keys.fill(0);
       if (FB.pageKeys[event.code] && !event.ctrlKey && !event.metaKey &&
           !event.altKey)
         event.preventDefault();
@@ -176,12 +190,14 @@ mergeInto(LibraryManager.library, {
     window.addEventListener('blur', FB.checkFocus);
     document.addEventListener('visibilitychange', FB.checkFocus);
     canvas.addEventListener('mousedown', function() { canvas.focus(); });
+    canvas.addEventListener('contextrestored', function() { FB.stale = true; });
     window.addEventListener('resize', FB.fit);
     document.addEventListener('fullscreenchange', function() {
       FB.fit();
       canvas.focus();
     });
     FB.fit();
+    document.body.classList.toggle('fb-unfocused', !FB.focused);
     Module['fbweb'] = FB;
     return 1;
   },
@@ -207,6 +223,7 @@ mergeInto(LibraryManager.library, {
   fbweb_takeMessage__deps: ['$FB'],
   fbweb_takeMessage: function(message, wParam, lParam) {
     var taken = FB.queue.shift();
+    if (!taken && FB.paintQueued) taken = [FB.WM_PAINT, 0, 0];
     if (!taken) return 0;
     if (taken[0] === FB.WM_PAINT) FB.paintQueued = false;
     HEAPU32[message >> 2] = taken[0];
@@ -224,7 +241,7 @@ mergeInto(LibraryManager.library, {
   },
 
   fbweb_messagesWaiting__deps: ['$FB'],
-  fbweb_messagesWaiting: function() { return FB.queue.length; },
+  fbweb_messagesWaiting: function() { return FB.waiting(); },
 
   fbweb_postMessage__deps: ['$FB'],
   fbweb_postMessage: function(message, wParam, lParam) {
@@ -234,7 +251,7 @@ mergeInto(LibraryManager.library, {
   fbweb_waitMessage__deps: ['$FB'],
   fbweb_waitMessage: function(timeoutMs) {
     return FB.sleep(timeoutMs, 'message', function() {
-      return FB.queue.length ? 1 : 0;
+      return FB.waiting() ? 1 : 0;
     });
   },
 
@@ -256,14 +273,25 @@ mergeInto(LibraryManager.library, {
   },
 
   fbweb_showPicture__deps: ['$FB'],
-  fbweb_showPicture: function(pixels) {
-    var source = HEAPU16.subarray(pixels >> 1, (pixels >> 1) + 320 * 240);
-    var target = FB.image32, lut = FB.lut;
-    for (var i = 0; i < 320 * 240; ++i) target[i] = lut[source[i]];
-    FB.ctx.putImageData(FB.image, 0, 0);
-    var stats = FB.stats, now = performance.now();
+  fbweb_showPicture: function(pixels, changed) {
+    // The canvas keeps what was put on it, through resizes and changes of
+    // the device pixel ratio (only its style size changes): an unchanged
+    // picture costs nothing.
+    var stats = FB.stats;
+    if (changed || FB.stale) {
+      var source = HEAPU16.subarray(pixels >> 1, (pixels >> 1) + 320 * 240);
+      var target = FB.image32, lut = FB.lut;
+      for (var i = 0; i < 320 * 240; ++i) target[i] = lut[source[i]];
+      FB.ctx.putImageData(FB.image, 0, 0);
+      FB.stale = false;
+      ++stats.puts;
+    }
+    var now = performance.now();
     var slot = stats.frames % stats.times.length;
-    if (stats.firstFrameAt < 0) stats.firstFrameAt = now;
+    if (stats.firstFrameAt < 0) {
+      stats.firstFrameAt = now;
+      document.body.classList.remove('fb-loading');
+    }
     stats.times[slot] = FB.frameTime >= 0 ? FB.frameTime : now;
     stats.late[slot] = FB.frameTime >= 0 ? now - FB.frameTime : 0;
     ++stats.frames;
@@ -276,6 +304,7 @@ mergeInto(LibraryManager.library, {
   fbweb_showText: function(text, length, x, y, rgb) {
     var line = UTF8ToString(text, length);
     FB.ctx.putImageData(FB.image, 0, 0);
+    FB.stale = true;  // the next picture goes over the text, changed or not
     FB.ctx.fillStyle = 'rgb(' + (rgb & 255) + ',' + ((rgb >> 8) & 255) + ',' +
         ((rgb >> 16) & 255) + ')';
     FB.ctx.font = '13px sans-serif';
@@ -312,7 +341,7 @@ mergeInto(LibraryManager.library, {
     HEAPF32[(axes >> 2) + 1] = pad.axes.length > 1 ? pad.axes[1] : 0;
     for (var b = 0; b < 32; ++b)
       HEAPU8[buttons + b] = b < pad.buttons.length && pad.buttons[b].pressed ? 1 : 0;
-    return 1;
+    return pad.mapping === 'standard' ? 2 : 1;
   },
 
   fbweb_openAudio__deps: ['$FB'],

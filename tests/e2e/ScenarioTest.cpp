@@ -338,10 +338,13 @@ TEST(ScenarioStart, WindowCaptionArenaStatusBarAndPlayer) {
   ASSERT_TRUE(g);
   EXPECT_TRUE(g->viewable);
   if (build().windowed) {
-    // A 320 by 240 client area showing the picture 1:1.
-    EXPECT_EQ(g->width, pictureWidth);
-    EXPECT_EQ(g->height, pictureHeight);
-    EXPECT_EQ(s.pictureScale(), 1);
+    // On the 1024 by 768 screen the largest whole scale within three
+    // quarters of it is 2: a 640 by 480 client area, centred, filled.
+    EXPECT_EQ(g->width, 2 * pictureWidth);
+    EXPECT_EQ(g->height, 2 * pictureHeight);
+    EXPECT_EQ(g->x, (1024 - 2 * pictureWidth) / 2);
+    EXPECT_EQ(g->y, (768 - 2 * pictureHeight) / 2);
+    EXPECT_EQ(s.pictureScale(), 2);
   } else {
     // Covering the 960 by 720 screen, the picture exactly three times over.
     EXPECT_EQ(g->x, 0);

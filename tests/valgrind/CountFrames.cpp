@@ -1,7 +1,10 @@
-// Preloaded into the game under valgrind: counts the pictures SDL presents
-// and keeps the count in the file named by FUSEBOUND_FRAME_COUNT_FILE, so
-// that the script driving the game can wait for frames rather than for
-// time (under valgrind a frame takes many times as long as it should).
+// Preloaded into the game under valgrind: counts the game's frames and keeps
+// the count in the file named by FUSEBOUND_FRAME_COUNT_FILE, so that the
+// script driving the game can wait for frames rather than for time (under
+// valgrind a frame takes many times as long as it should). A frame that
+// shows the picture on screen already is not presented again, but every
+// frame either presents or waits for its deadline (an absolute sleep on the
+// monotonic clock), so the count is the larger of the two.
 #include <SDL.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -9,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 namespace {
 
@@ -23,18 +27,36 @@ int countFile() {
   return file;
 }
 
+unsigned long presented = 0;
+unsigned long paced = 0;
+
+void writeCount() {
+  if (countFile() < 0) return;
+  char text[32];
+  const int length = std::snprintf(text, sizeof text, "%lu\n",
+                                   presented > paced ? presented : paced);
+  if (pwrite(countFile(), text, static_cast<size_t>(length), 0) != length)
+    return;
+}
+
 }  // namespace
 
 extern "C" void SDL_RenderPresent(SDL_Renderer* renderer) {
   static const auto real =
       reinterpret_cast<Present>(dlsym(RTLD_NEXT, "SDL_RenderPresent"));
-  static unsigned long presented = 0;
   real(renderer);
   ++presented;
-  if (countFile() >= 0) {
-    char text[32];
-    const int length = std::snprintf(text, sizeof text, "%lu\n", presented);
-    if (pwrite(countFile(), text, static_cast<size_t>(length), 0) != length)
-      return;
+  writeCount();
+}
+
+extern "C" int clock_nanosleep(clockid_t clock, int flags,
+                               const timespec* request, timespec* remain) {
+  using Sleep = int (*)(clockid_t, int, const timespec*, timespec*);
+  static const auto real =
+      reinterpret_cast<Sleep>(dlsym(RTLD_NEXT, "clock_nanosleep"));
+  if (clock == CLOCK_MONOTONIC && (flags & TIMER_ABSTIME) != 0) {
+    ++paced;
+    writeCount();
   }
+  return real(clock, flags, request, remain);
 }

@@ -1,9 +1,12 @@
 // The browser build's figures, in the same headless Chromium the browser
 // suite uses: bytes transferred for the whole page (gzip, as served by
 // serve.mjs), time from navigation to the first frame, the intervals of
-// 1,000 frames, and processor use while playing and while the tab is hidden.
+// 1,000 frames, and processor use standing still, playing (a bomb pulsing,
+// walking) and while the tab is hidden; with --before, the processor use of
+// another build of the page too, measured in turn with this one.
 //
-//   node figures.mjs [--site build/web] [--frames 1000] [--seconds 10]
+//   node figures.mjs [--site build/web] [--before DIR] [--frames 1000]
+//                    [--seconds 10]
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -113,23 +116,79 @@ const p99 = sorted[Math.ceil(0.99 * sorted.length) - 1];
 const max = sorted[sorted.length - 1];
 const min = sorted[0];
 
-async function busy(label) {
+async function busy(page, cdp, label) {
   const task = async () => (await cdp.send('Performance.getMetrics')).metrics
                                .find((m) => m.name === 'TaskDuration').value;
-  const t0 = await task(), c0 = chromiumCpuSeconds(), f0 = await page.evaluate(() => Module.fbweb.stats.frames);
+  const counts = () => page.evaluate(() => (window.Module ?
+      [Module.fbweb.stats.frames, Module.fbweb.stats.puts ?? -1] : [window.rafCount ?? 0, -1]));
+  const t0 = await task(), c0 = chromiumCpuSeconds(), [f0, p0] = await counts();
+  const load = os.loadavg()[0];
   const start = Date.now();
   await sleep(seconds * 1000);
   const wall = (Date.now() - start) / 1000;
-  const t1 = await task(), c1 = chromiumCpuSeconds(), f1 = await page.evaluate(() => Module.fbweb.stats.frames);
-  return {label, wall, page: (t1 - t0) / wall * 100, chromium: (c1 - c0) / wall * 100,
-          frames: f1 - f0, hidden: await page.evaluate(() => document.hidden)};
+  const t1 = await task(), c1 = chromiumCpuSeconds(), [f1, p1] = await counts();
+  return {label, wall, load, page: (t1 - t0) / wall * 100, chromium: (c1 - c0) / wall * 100,
+          frames: f1 - f0, puts: p0 < 0 ? '-' : p1 - p0,
+          hidden: await page.evaluate(() => document.hidden)};
 }
-const playing = await busy('playing');
-const other = await browser.newPage();
-await other.bringToFront();
-await sleep(500);
-const hidden = await busy('hidden behind another tab');
-await other.close();
+
+// Processor use of the page of `folder` standing still, playing (R held, so
+// that a bomb pulses, and walking right and left) and hidden, in a page of
+// its own.
+async function states(folder, build) {
+  const server = await serve(folder);
+  const page = await browser.newPage();
+  await page.setViewport({width: 1000, height: 800});
+  const cdp = await page.createCDPSession();
+  await cdp.send('Performance.enable');
+  await page.goto(`http://127.0.0.1:${server.address().port}/index.html`);
+  await page.waitForFunction(() => window.Module && Module.fbweb && Module.fbweb.stats.frames > 0);
+  await sleep(2000);
+  const out = [await busy(page, cdp, `${build}: standing still`)];
+  await page.keyboard.down('KeyR');
+  let walking = true;
+  const walker = (async () => {
+    while (walking)
+      for (const key of ['ArrowRight', 'ArrowLeft']) {
+        await page.keyboard.down(key);
+        await sleep(400);
+        await page.keyboard.up(key);
+      }
+  })();
+  out.push(await busy(page, cdp, `${build}: playing (a bomb pulsing, walking)`));
+  walking = false;
+  await walker;
+  await page.keyboard.up('KeyR');
+  const other = await browser.newPage();
+  await other.bringToFront();
+  await sleep(500);
+  out.push(await busy(page, cdp, `${build}: hidden behind another tab`));
+  await other.close();
+  await page.close();
+  server.close();
+  return out;
+}
+await page.close();
+const measured = [];
+// The yardstick: an empty page that asks for every animation frame and
+// does nothing else, what the game's pacing alone costs.
+{
+  const empty = await browser.newPage();
+  await empty.setViewport({width: 1000, height: 800});
+  const cdp = await empty.createCDPSession();
+  await cdp.send('Performance.enable');
+  await empty.setContent('<body style="background:#000">');
+  await empty.evaluate(() => {
+    window.rafCount = 0;
+    const next = () => { ++window.rafCount; requestAnimationFrame(next); };
+    requestAnimationFrame(next);
+  });
+  await sleep(1000);
+  measured.push(await busy(empty, cdp, 'an empty page asking for every animation frame'));
+  await empty.close();
+}
+if (args.before) measured.push(...await states(path.resolve(args.before), 'before'));
+measured.push(...await states(site, args.before ? 'after' : 'this build'));
 
 console.log(`page load: ${bytes} bytes transferred (gzip): ${files.join(', ')}`);
 console.log(`first frame: ${firstFrame.toFixed(1)} ms after navigation (page received ` +
@@ -143,10 +202,11 @@ console.log(`frame intervals over ${intervals.length} frames: mean ${mean.toFixe
 console.log(`frame handed over after its animation frame began: median ` +
             `${lateSorted[lateSorted.length >> 1].toFixed(2)} ms, 99th percentile ` +
             `${lateSorted[Math.ceil(0.99 * lateSorted.length) - 1].toFixed(2)} ms`);
-for (const b of [playing, hidden])
+for (const b of measured)
   console.log(`${b.label}: page main thread ${b.page.toFixed(2)} % of a core, ` +
               `all of Chromium ${b.chromium.toFixed(1)} % over ${b.wall.toFixed(1)} s, ` +
-              `${b.frames} frames, document.hidden ${b.hidden}`);
+              `${b.frames} frames, ${b.puts} put on the canvas, document.hidden ${b.hidden}, ` +
+              `load average ${b.load.toFixed(2)}`);
 await browser.close();
 server.close();
 fs.rmSync(profile, {recursive: true, force: true});

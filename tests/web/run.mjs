@@ -55,20 +55,8 @@ const suiteStarted = Date.now();
 
 const server = await serve(site);
 const origin = `http://127.0.0.1:${server.address().port}`;
-const url = `${origin}/index.html`;
 const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'fusebound-chromium-'));
 let browser = null;
-
-// Chromium never outlives the suite, however it ends.
-function killChromium() {
-  try {
-    browser?.process()?.kill('SIGKILL');
-  } catch {}
-  fs.rmSync(profile, {recursive: true, force: true});
-}
-process.on('exit', killChromium);
-for (const signal of ['SIGINT', 'SIGTERM', 'SIGHUP'])
-  process.on(signal, () => process.exit(1));
 
 // Processes still running with this suite's profile.
 function chromiumLeft() {
@@ -80,6 +68,20 @@ function chromiumLeft() {
   }
   return left;
 }
+
+// Chromium never outlives the suite, however it ends.
+function killChromium() {
+  try {
+    browser?.process()?.kill('SIGKILL');  // not once it has ended
+  } catch {}
+  const left = chromiumLeft();
+  for (const pid of left) try { process.kill(pid, 'SIGKILL'); } catch {}
+  fs.rmSync(profile, {recursive: true, force: true});
+  return left.length;
+}
+process.on('exit', killChromium);
+for (const signal of ['SIGINT', 'SIGTERM', 'SIGHUP'])
+  process.on(signal, () => process.exit(1));
 
 // ------------------------------------------------------------ the page's clock
 
@@ -156,7 +158,9 @@ let openPages = [];  // the pages of the scenario running, closed after it
 //   width, height, deviceScaleFactor: the page's size (1000 by 800, 1);
 //   touch: a phone's screen (touch, mobile), with or without the above;
 //   path: the address under the site (index.html), or address: another;
-//   context: a browser context to open it in instead.
+//   context: a browser context to open it in instead;
+//   intercept(request): answers the page's requests it wants to (true when
+//     it did), the others go to the server.
 // The page records the addresses it asks for (page.requests) and every
 // Content-Security-Policy violation (page.violations).
 async function openGame(options = {}) {
@@ -179,6 +183,12 @@ async function openGame(options = {}) {
     width: options.width || 1000, height: options.height || 800,
     deviceScaleFactor: options.deviceScaleFactor || 1});
   if (options.before) await page.evaluateOnNewDocument(options.before);
+  if (options.intercept) {
+    await page.setRequestInterception(true);
+    page.on('request', async (request) => {
+      if (!(await options.intercept(request))) await request.continue().catch(() => {});
+    });
+  }
   await page.goto(options.address || `${origin}/${options.path || 'index.html'}`);
   return page;
 }
@@ -194,6 +204,15 @@ async function closeGame(page) {
   const gaveUp = new Promise((resolve) => (timer = setTimeout(resolve, 10000)));
   await Promise.race([page.browserContext().close().catch(() => {}), gaveUp]);
   clearTimeout(timer);
+}
+
+// Waits until `test` holds in the page, or fails saying `what` did not
+// happen. (Polled on a timer: the page's animation frames belong to the test
+// clock, and Puppeteer's default polling would wait for them.)
+async function until(page, test, what, timeout = 30000) {
+  await page.waitForFunction(test, {polling: 20, timeout}).catch(() => {
+    throw new Error(`${what} did not happen: ${page.log.slice(-5).join(' | ') || 'nothing logged'}`);
+  });
 }
 
 const frames = (page) =>
@@ -418,6 +437,54 @@ scenario('a strict page: only its own files run, all at the build\'s version', a
   check(new Set(files.map((u) => new URL(u).search)).size === 1, `versions differ: ${files.join(', ')}`);
 });
 
+// Each way a file can fail is named on a panel, after "Loading the game…",
+// with "Try again", which starts the game once the file is back. An error
+// while playing shows the same panel, not "The game has ended.".
+scenario('a failed load names the file; an error while playing is no end', async () => {
+  const page404 = {status: 404, body: ''};
+  const webPage = {status: 200, contentType: 'text/html', body: '<!doctype html><p>Not found</p>'};
+  const wasm = fs.readFileSync(path.join(site, 'fusebound.wasm')).subarray(0, 4096);
+  const cases = [
+    ['fusebound.data', page404, /data could not be loaded: the server answered 404/],
+    ['fusebound.data', webPage, /data could not be loaded: the server sent a web page/],
+    ['fusebound.data', {status: 200, body: Buffer.alloc(1000)}, /data could .*damaged \(1000 bytes/],
+    ['fusebound.wasm', 'internetdisconnected', /wasm could not be loaded: the network failed/],
+    ['fusebound.wasm', {status: 200, body: wasm}, /wasm could not be loaded: it is damaged/],
+    ['fusebound.js', page404, /js could not be loaded/],
+    ['fusebound.js', webPage, /js could not be loaded: it did not run/],
+  ];
+  const panel = (page) => page.$eval('#failed', (e) => (e.hidden ? '' : e.innerText));
+  const loading = (page) => page.$eval('#loading', (e) => getComputedStyle(e).display !== 'none');
+  let page = null;
+  for (const [file, answer, says] of cases) {
+    if (page) await closeGame(page);
+    let held = null;  // the failing answer, given once the page was seen loading
+    page = await openGame({intercept: (request) => {
+      if (held || !request.url().includes(`/${file}?`)) return false;
+      held = () => (typeof answer === 'string' ? request.abort(answer) : request.respond(answer));
+      return true;
+    }});
+    for (let i = 0; i < 600 && !held; ++i) await page.evaluate(() => window.testClock.realFrames(1));
+    check(held && await loading(page), `the page does not say it is loading ${file}`);
+    await held();
+    await until(page, () => window.fuseboundFailed, `a panel for ${file} ${JSON.stringify(answer).slice(0, 40)}`);
+    const text = await panel(page);
+    check(says.test(text) && await page.evaluate(() => document.activeElement.id === 'retry'),
+          `with ${file} ${JSON.stringify(answer).slice(0, 40)} the page says ${JSON.stringify(text)}`);
+  }
+  await Promise.all([page.waitForNavigation(), page.click('#retry')]);
+  await stepFrames(page, 3);
+  const again = await look(page, 'loaded-again');
+  check(again.layoutShown && again.player.found && !(await loading(page)), 'trying again did not start the game');
+  // Broken under the running game; the canvas marked stale, so that even a
+  // still picture goes through the broken conversion.
+  await page.evaluate(() => { Module.fbweb.lut = null; Module.fbweb.stale = true; });
+  await settle(page, 1);
+  await until(page, () => window.fuseboundFailed, 'a panel for an error while playing');
+  check(/The game stopped because of an error/.test(await panel(page)) &&
+        await page.$eval('#ended', (e) => e.hidden), `after an error the page says ${await panel(page)}`);
+});
+
 scenario('walk, lay a bomb, flames on its 104th frame in the cross, blocks crumble', async () => {
   const page = await openGame();
   await stepFrames(page, 3);
@@ -480,14 +547,24 @@ scenario('at 30 animation frames a second the fuse still burns 104 game frames, 
   return ` (flames after ${playedFrames} game frames, ${shown} shown, ${seconds.toFixed(2)} s)`;
 });
 
-scenario('focus loss pauses with the message over the last frame; focus back resumes', async () => {
-  const page = await openGame();
+// Focus lost with a key down, the key let go elsewhere, focus back: paused
+// with the message over the last frame meanwhile, and the player stands
+// when the game goes on. Meta held swallows key-ups as macOS does (the
+// listener added here makes Chromium behave so); a quick run of focus
+// changes within one frame still ends paused with the message.
+scenario('focus loss pauses with the message over the last frame; no key stays down', async () => {
+  const page = await openGame({before: () => {
+    window.addEventListener('keyup', (e) => {
+      if (e.metaKey && e.key !== 'Meta') e.stopImmediatePropagation();
+    }, true);
+  }});
   await stepFrames(page, 3);
   await press(page, 'ArrowLeft', 9);
   await stepFrames(page, 1);
   const playing = await look(page, 'playing');
-  // The player clicks beside the game: the canvas loses the focus, and the
-  // game stops at its next frame.
+  // The player clicks beside the game, still holding a key: the canvas
+  // loses the focus, and the game stops at its next frame.
+  await page.keyboard.down('ArrowRight');
   await page.mouse.click(8, 400);
   await settle(page);
   const stopped = await frames(page);
@@ -497,9 +574,7 @@ scenario('focus loss pauses with the message over the last frame; focus back res
   // The message covers rows 4 and 5 of the arena.
   check(changed(playing, paused, [4, 5]).length === 0 && paused.player.x === playing.player.x,
         'the picture under the pause message is not the last frame');
-  await page.keyboard.down('ArrowRight');  // the page has the key, not the game
-  await page.evaluate(() => window.testClock.realFrames(5));
-  await page.keyboard.up('ArrowRight');
+  await page.keyboard.up('ArrowRight');  // let go where the game does not see it
   check(await settle(page) === 0 && await frames(page) === stopped, 'frames went on while paused');
 
   // A tab in front of it hides the page: still paused.
@@ -515,9 +590,64 @@ scenario('focus loss pauses with the message over the last frame; focus back res
   const resumed = await look(page, 'resumed');
   check(!resumed.paused, 'the pause message stayed');
   check(resumed.player.x === playing.player.x && resumed.player.y === playing.player.y,
-        `the player moved while paused: ${JSON.stringify(resumed.player)}`);
+        `the player moved while paused, or walks on: ${JSON.stringify(resumed.player)}`);
   check(changed(playing, resumed).length === 0, 'the arena changed while paused');
+
+  await page.keyboard.down('ArrowRight');
+  await page.keyboard.down('Meta');
+  await stepFrames(page, 4);
+  await page.keyboard.up('ArrowRight');
+  await page.keyboard.up('Meta');
+  await stepFrames(page, 1);
+  const metaUp = await look(page, 'meta-up');
+  await stepFrames(page, 10);
+  const later = (await look(page, 'meta-up-later')).player.x;
+  check(metaUp.player.x > resumed.player.x && later === metaUp.player.x,
+        `walking with Meta held: from ${resumed.player.x} to ${metaUp.player.x}, then ${later}`);
+
+  for (const x of [8, 500, 8]) await page.mouse.click(x, 400);
+  await settle(page);
+  check(await waitingFor(page) === 'message' && (await look(page, 'quick-focus-changes')).paused,
+        'a quick run of focus changes did not end paused with the message');
   return hidden ? '' : ' (headless kept the page visible behind the other tab)';
+});
+
+scenario('a still game leaves the canvas alone; resizes keep it, the next change shows', async () => {
+  // Every put on the canvas, with the frames shown so far when it came.
+  const page = await openGame({before: () => {
+    const put = CanvasRenderingContext2D.prototype.putImageData;
+    window.puts = [];
+    CanvasRenderingContext2D.prototype.putImageData = function(...a) {
+      window.puts.push(window.Module && Module.fbweb ? Module.fbweb.stats.frames : -1);
+      return put.apply(this, a);
+    };
+  }});
+  const puts = () => page.evaluate(() => window.puts.length);
+  await stepFrames(page, 3);
+  const start = await look(page, 'still');
+  const putsBefore = await puts();
+  await stepFrames(page, 30);
+  check(await puts() === putsBefore, `${await puts() - putsBefore} puts in 30 still frames`);
+
+  // A smaller page at twice the pixel ratio: the canvas is scaled by 4 in
+  // device pixels, and shows the same picture without a put.
+  await page.setViewport({width: 700, height: 560, deviceScaleFactor: 2});
+  await stepFrames(page, 3);
+  const resized = await look(page, 'still-resized');
+  check(resized.picture && resized.scale === 4 && changed(start, resized).length === 0 &&
+        resized.player.x === start.player.x, `after the resize: scale ${resized.scale}` + mapOf(resized));
+  check(await puts() === putsBefore, 'the resize put the picture again');
+
+  // The game waits to show a frame it composed before the key went down;
+  // the next one, the first to read the key, is put.
+  await page.keyboard.down('ArrowRight');
+  const keyAt = await frames(page);
+  await stepFrames(page, 2);
+  await page.keyboard.up('ArrowRight');
+  const putAt = await page.evaluate((n) => window.puts[n], putsBefore);
+  check(putAt === keyAt + 1, `the key went down after frame ${keyAt}, the canvas changed at ${putAt}`);
+  const moved = await look(page, 'moved');
+  check(moved.player.x > start.player.x, `the player did not move: ${JSON.stringify(moved.player)}`);
 });
 
 // Enter held (`down`) stands the game still while the page goes on; its
@@ -550,17 +680,33 @@ scenario('Enter held stands still; its release makes a new arena', async () => {
   await regenerateScenario(page, () => page.keyboard.down('Enter'), () => page.keyboard.up('Enter'));
 });
 
-scenario('Escape ends the game; the page offers to start it again', async () => {
+// Tab leaves the game (paused, as by a click beside it); Escape ends it.
+// A screen reader finds the game named, with its controls, and the end
+// announced as a labelled dialog with the focus on its button.
+scenario('Tab leaves the game, Escape ends it, both told to screen readers; play again', async () => {
   const page = await openGame();
   await stepFrames(page, 3);
+  const find = (node, test) => (test(node) ? node : (node.children || []).map((c) => find(c, test)).find(Boolean));
+  const game = find(await page.accessibility.snapshot(), (n) => n.role === 'application');
+  check(game?.name === 'Fusebound' && /Arrow keys walk/.test(game.description || ''),
+        `the game is ${JSON.stringify(game && {name: game.name, description: game.description})}`);
+  await page.keyboard.press('Tab');
+  await settle(page);
+  check(await page.evaluate(() => document.activeElement.id) === 'fullscreen' &&
+        await waitingFor(page) === 'message' && (await look(page, 'tab-left')).paused,
+        'Tab did not leave the game for the "Full screen" button, pausing it');
+  await page.mouse.click(500, 400);
+  await stepFrames(page, 2);
   await page.keyboard.down('Escape');
   await settle(page);
   await page.keyboard.up('Escape');
-  await page.waitForFunction(() => window.fuseboundEnded, {timeout: 10000});
+  await until(page, () => window.fuseboundEnded, 'the end');
   const status = await page.evaluate(() => window.fuseboundEnded.status);
   check(status === 0, `ended with status ${status}`);
-  const text = await page.$eval('#ended', (e) => (e.hidden ? '' : e.innerText));
-  check(/The game has ended\./.test(text), `the page says: ${JSON.stringify(text)}`);
+  const ended = find(await page.accessibility.snapshot(), (n) => n.role === 'alertdialog');
+  check(ended?.name === 'Fusebound' && ended.description === 'The game has ended.' &&
+        find(ended, (n) => n.focused)?.name === 'Play again',
+        `the end is announced as ${JSON.stringify(ended)}`);
   await Promise.all([page.waitForNavigation(), page.click('#again')]);
   await stepFrames(page, 3);
   const again = await look(page, 'started-again');
@@ -569,17 +715,32 @@ scenario('Escape ends the game; the page offers to start it again', async () => 
   check(new Set(arenas).size === arenas.length, 'two page loads showed the same arena');
 });
 
-scenario('a gamepad walks and lays a bomb; when it goes away it reads as at rest', async () => {
+scenario('a gamepad walks (stick and direction pad) and lays a bomb; broken or gone it reads as at rest', async () => {
   // No gamepad can be plugged in here: the page is handed a made-up one in
   // the second slot of the Gamepad API, as a browser lists a pad it knows.
   const page = await openGame({before: () => {
     const buttons = Array.from({length: 16}, () => ({pressed: false, value: 0}));
-    window.pad = {connected: true, axes: [0, 0, 0, 0], buttons};
+    window.pad = {connected: true, mapping: 'standard', axes: [0, 0, 0, 0], buttons};
     window.padPlugged = true;
     navigator.getGamepads = () => [null, window.padPlugged ? window.pad : null, null, null];
   }});
   await stepFrames(page, 3);
+  // The standard mapping's direction pad: button 15 right, 14 left.
+  const padButton = (b, down) => page.evaluate((b, down) => { window.pad.buttons[b].pressed = down; }, b, down);
+  const home = await look(page, 'pad-home');
+  await padButton(15, true);
+  await stepFrames(page, 15);
+  await padButton(15, false);
+  await stepFrames(page, 2);
+  const padRight = await look(page, 'pad-dpad-right');
+  check(padRight.player.found && padRight.player.x === home.player.x + 15,
+        `the direction pad did not walk the player 15 pixels right: ${JSON.stringify(padRight.player)}`);
+  await padButton(14, true);
+  await stepFrames(page, 15);
+  await padButton(14, false);
+  await stepFrames(page, 2);
   const start = await look(page, 'pad-start');
+  check(start.player.x === home.player.x, 'the direction pad did not walk the player back left');
   const stick = (x) => page.evaluate((x) => { window.pad.axes[0] = x; }, x);
   await stick(1);
   await stepFrames(page, 15);
@@ -593,6 +754,11 @@ scenario('a gamepad walks and lays a bomb; when it goes away it reads as at rest
   await stepFrames(page, 15);
   const half = await look(page, 'pad-half');
   check(half.player.x === walked.player.x, 'half a push walked the player');
+  // An axis that reads NaN (a broken driver) is at rest.
+  await stick(NaN);
+  await stepFrames(page, 15);
+  const broken = await look(page, 'pad-nan');
+  check(broken.player.x === walked.player.x, `an axis reading NaN walked the player to ${broken.player.x}`);
   await stick(0);
   // Button 2 lays a bomb; then walk off it to see it.
   const column = walked.player.column, row = walked.player.row;
@@ -617,13 +783,13 @@ scenario('no Web Audio: "Couldn\'t Access Soundcard!", then the game ends', asyn
     delete window.AudioContext;
     delete window.webkitAudioContext;
   }});
-  await page.waitForSelector('#dialog:not([hidden])', {timeout: 30000});
+  await until(page, () => !document.getElementById('dialog').hidden, 'the dialog');
   const caption = await page.$eval('#dialog .caption', (e) => e.textContent);
   const text = await page.$eval('#dialog .text', (e) => e.textContent);
   check(caption === 'Error, Quiting..' && text === 'Couldn\'t Access Soundcard!',
         `dialog "${caption}": "${text}"`);
   await page.keyboard.press('Enter');
-  await page.waitForFunction(() => window.fuseboundEnded, {timeout: 10000});
+  await until(page, () => window.fuseboundEnded, 'the end');
   // A failed start ends with status 1.
   check(await page.evaluate(() => window.fuseboundEnded.status) === 1, 'status not 1');
   check(await frames(page) === 0, 'frames were shown');
@@ -902,15 +1068,11 @@ try {
   await Promise.race([browser?.close().catch(() => {}),
                       new Promise((resolve) => (timer = setTimeout(resolve, 10000)))]);
   clearTimeout(timer);
-  killChromium();
+  // Its helpers may end a little after it: what is left is ended here.
+  const left = killChromium();
+  if (left) console.log(`ended ${left} Chromium processes left after it closed`);
   server.close();
 }
-// What Chromium left behind when it closed (its helpers end a little
-// after it) is ended here, so that none of it outlives the suite.
-const left = chromiumLeft();
-for (const pid of left) try { process.kill(pid, 'SIGKILL'); } catch {}
-if (left.length) console.log(`ended ${left.length} Chromium processes left after it closed`);
-fs.rmSync(profile, {recursive: true, force: true});
 console.log(`screenshots in ${artifacts}`);
 console.log(`${passed} passed, ${failed} failed`);
 process.exit(failed === 0 && passed > 0 ? 0 : 1);
