@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/Platform.h"
+#include "platform/common/Pictures.h"
 #include "platform/web/Browser.h"
 #include "platform/web/FrameClock.h"
 #include "platform/web/WebSide.h"
@@ -17,13 +18,14 @@
 namespace platform {
 namespace {
 
-constexpr Handle directDrawHandle = 1;
+using common::directDrawHandle;
 constexpr Handle primaryHandle = 2;
 constexpr Handle backBufferHandle = 3;
 
-constexpr int pictureWidth = 320;
-constexpr int pictureHeight = 240;
-constexpr int picturePixels = pictureWidth * pictureHeight;
+using common::copyInto;
+using common::pictureHeight;
+using common::picturePixels;
+using common::pictureWidth;
 
 bool opened = false;
 bool primaryMade = false;
@@ -38,24 +40,6 @@ std::uint16_t* back = pictureB;
 bool isFlipSurface(Handle surface) {
   return (surface == primaryHandle && primaryMade) ||
          (surface == backBufferHandle && flipChain);
-}
-
-// Copies `source` (rows of `pitch` pixels) into a 320 by 240 picture at
-// `destination`, cut to the picture.
-void copyInto(std::uint16_t* picture, const Rect& destination,
-              const std::uint16_t* pixels, int pitch, const Rect& source) {
-  int x = destination.left, y = destination.top;
-  int sx = source.left, sy = source.top;
-  int width = source.right - source.left, height = source.bottom - source.top;
-  if (x < 0) width += x, sx -= x, x = 0;
-  if (y < 0) height += y, sy -= y, y = 0;
-  width = std::min(width, pictureWidth - x);
-  height = std::min(height, pictureHeight - y);
-  if (width <= 0) return;
-  for (int row = 0; row < height; ++row)
-    std::memcpy(picture + (y + row) * pictureWidth + x,
-                pixels + static_cast<std::ptrdiff_t>(sy + row) * pitch + sx,
-                static_cast<std::size_t>(width) * 2);
 }
 
 // Waits, letting the browser run, for the animation frame on which the next
@@ -105,18 +89,6 @@ HRESULT ddGetAttachedBackBuffer(Handle primary, Handle* backBuffer) {
 HRESULT ddGetPixelFormat(Handle surface, PixelMasks* masks) {
   if (!isFlipSurface(surface)) return E_FAIL;
   *masks = {0xF800, 0x07E0, 0x001F};  // what the page converts from
-  return DD_OK;
-}
-
-HRESULT ddCreateOffscreenSurface(Handle directDraw, int width, int height,
-                                 std::uint16_t** pixels) {
-  if (directDraw != directDrawHandle || width <= 0 || height <= 0 ||
-      width > 16384 || height > 16384)
-    return E_FAIL;
-  // Owned by the game until the page ends.
-  void* memory = std::calloc(static_cast<std::size_t>(width) * height, 2);
-  if (memory == nullptr) return E_FAIL;
-  *pixels = static_cast<std::uint16_t*>(memory);
   return DD_OK;
 }
 
