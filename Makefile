@@ -7,8 +7,8 @@ PLAY_PRESET := $(if $(filter 1,$(WINDOWED)),windowed,release)
 # make install: where the game goes (DESTDIR, if set, is put before it).
 PREFIX ?= /usr/local
 
-.PHONY: all deps-play deps-package deps-test deps-dev deps-web play build install uninstall deb \
-  test bench pictures format clean web web-play web-test browser-deps
+.PHONY: all deps-play deps-package deps-test deps-dev deps-web deps-windows play build install \
+  uninstall deb test bench pictures format clean web web-play web-test browser-deps windows
 
 all: build
 
@@ -19,13 +19,16 @@ deps-package:
 	@tools/install-deps play package
 
 deps-test:
-	@tools/install-deps play package test web
+	@tools/install-deps play package test web windows
 
 deps-dev:
 	@tools/install-deps play test
 
 deps-web:
 	@tools/install-deps play web
+
+deps-windows:
+	@tools/install-deps windows
 
 # The game alone: no tests, benchmarks or tools.
 build: deps-play
@@ -61,6 +64,13 @@ web-play: web
 	@echo "Fusebound in the browser: http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops it)"
 	@cd build/web && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
 
+# The game for Windows, cross-compiled with MinGW-w64 (the windows preset,
+# cmake/mingw-w64.cmake): build/windows/fusebound-<version>-win64.zip holds
+# fusebound.exe (statically linked), data/, LICENSE and README.txt.
+windows: deps-windows
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows -j $(JOBS)
+
 # puppeteer-core, at the version the lock file pins, for the browser tests.
 browser-deps:
 	@cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null
@@ -73,9 +83,9 @@ web-test: web browser-deps deps-dev
 
 # Every test: the warnings-as-errors build (full screen and windowed, the
 # first also building and checking the Debian package and playing the
-# browser build in headless Chromium), the sanitizer build with the
-# million-frame soak, and a minute of each fuzzer.
-test: deps-test web browser-deps
+# browser build in headless Chromium and the Windows build under Wine), the
+# sanitizer build with the million-frame soak, and a minute of each fuzzer.
+test: deps-test web windows browser-deps
 	@for preset in ci ci-windowed ci-sanitize fuzz; do \
 	  cmake --preset $$preset >/dev/null && \
 	  cmake --build --preset $$preset -j $(JOBS) || exit 1; \
