@@ -11,10 +11,6 @@
 #include "sound/SoundSystem.h"
 #include "video/Graphics.h"
 
-#ifndef FUSEBOUND_WINDOWED_MODE
-#define FUSEBOUND_WINDOWED_MODE 0
-#endif
-
 bool showStartupFailure(const char* message) {
   platform::messageBox(message, errorCaption, platform::MB_OK);
   return false;
@@ -46,8 +42,8 @@ void framePass() {
   graphics.present();
 }
 
-int winMain(platform::Handle instance) {
-  windowedMode = FUSEBOUND_WINDOWED_MODE;
+int winMain(platform::Handle instance, bool windowed) {
+  windowedMode = windowed ? 1 : 0;
   appWindow.create(instance);
   if (!soundSystem.init()) std::exit(failedStartStatus);
   if (!inputDevices.init()) std::exit(failedStartStatus);

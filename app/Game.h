@@ -15,10 +15,11 @@ inline constexpr const char* errorCaption = "Error, Quiting..";
 // that a failing step can end with `return showStartupFailure(...)`.
 bool showStartupFailure(const char* message);
 
-// Runs the game; returns the exit status (the wParam of the last message
+// Runs the game, in a window when `windowed` (the command line's --window),
+// else full screen; returns the exit status (the wParam of the last message
 // taken off the queue). A failed start-up ends the process from inside, with
 // failedStartStatus, after its message box and the release of what exists.
-int winMain(platform::Handle instance);
+int winMain(platform::Handle instance, bool windowed = false);
 
 // One pass of the frame loop after the quit-flag test: advanceGame,
 // drawFrame, then the presentation.

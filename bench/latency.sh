@@ -10,10 +10,10 @@
 #   - bomb: R, until the bomb shows in the player's cell;
 #   - focus: the focus given to another window, until the pause message shows.
 #
-#   bench/latency.sh [BUILD_DIR [WINDOWED_BUILD_DIR [OUT_DIR [PLOT_PNG]]]]
+#   bench/latency.sh [BUILD_DIR [OUT_DIR [PLOT_PNG]]]
 #
-# BUILD_DIR (default build/bench, the bench preset) holds the full-screen game and the bench
-# tools, WINDOWED_BUILD_DIR (default build/windowed) the windowed game.
+# BUILD_DIR (default build/bench, the bench preset) holds the game (played
+# full screen, then with --window) and the bench tools.
 # Results go to OUT_DIR (default BUILD_DIR/bench/latency): one file of
 # latencies per program, mode and case, summary.md, and the plot (PLOT_PNG,
 # default OUT_DIR/latency.png). PRESSES (default 50) sets the presses of each
@@ -22,16 +22,15 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build/bench}" && pwd)
-windowed_build=$(cd "${2:-$root/build/windowed}" && pwd)
-out=${3:-$build/bench/latency}
+out=${2:-$build/bench/latency}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-plot=${4:-$out/latency.png}
+plot=${3:-$out/latency.png}
 presses=${PRESSES:-50}
 
 tool=$build/bench/key_to_screen
 minimal=$build/bench/minimal_sdl
-for f in "$build/fusebound" "$windowed_build/fusebound" "$minimal" "$tool"; do
+for f in "$build/fusebound" "$minimal" "$tool"; do
   [ -e "$f" ] || { echo "latency: $f is missing: build first" >&2; exit 1; }
 done
 for t in Xvfb xdotool gnuplot; do
@@ -82,7 +81,7 @@ measure() {
 
 measure game-full "Fusebound" long "$build/fusebound"
 measure minimal-full "minimal" short "$minimal" --60hz
-measure game-windowed "Fusebound" long "$windowed_build/fusebound"
+measure game-windowed "Fusebound" long "$build/fusebound" --window
 measure minimal-windowed "minimal" short "$minimal" --60hz --windowed
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 

@@ -2,7 +2,8 @@
 // 16-bit texture. Full screen, the flip chain is a front and a back picture in
 // memory; a flip uploads the back one and shows it, scaled by the largest
 // whole factor that fits, centred on black. Windowed, the picture is shown
-// 1:1 at the client area's top-left corner.
+// 1:1 at the client area's top-left corner. A picture equal to the one on
+// the screen is not uploaded or drawn again: the present only keeps the pace.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -41,6 +42,20 @@ std::uint16_t* back = pictureB;
 // Windowed: where in the client area the last picture went, and its size.
 SDL_Rect windowedPlace{0, 0, pictureWidth, pictureHeight};
 
+// True while the window shows `front` as it was last drawn, with nothing
+// over it: the window system has not asked for it again (exposure, a new
+// size, a restored texture) and no pause message is on it.
+bool screenCurrent = false;
+sdl::DisplayCounts counts;
+
+// Whether `picture` equals the last one shown, which the texture holds. A
+// whole-frame memcmp takes a few microseconds (bench: "compare/"); the
+// upload it saves, and on the clock the drawing and present too, take
+// milliseconds in a software renderer.
+bool sameAsFront(const std::uint16_t* picture) {
+  return std::memcmp(picture, front, sizeof pictureA) == 0;
+}
+
 bool isFlipSurface(Handle surface) {
   return surface == primaryHandle || (surface == backBufferHandle && flipChain);
 }
@@ -51,6 +66,7 @@ bool createTexture() {
                               pictureHeight);
   if (texture == nullptr) return false;
   SDL_UpdateTexture(texture, nullptr, front, pictureWidth * 2);
+  screenCurrent = false;
   return true;
 }
 
@@ -71,14 +87,22 @@ void drawPicture() {
 // its own wait has reached the next deadline already.
 bool shownSinceBlank = false;
 
-// Shows what was drawn and paces as a 60 Hz display would. With vsync the
-// present waits for the refresh. On the clock, the picture goes out at once
-// (nothing refreshes a virtual screen, and a faster one shows it at its next
-// refresh) and the wait comes after it, until the next frame is due: waiting
-// first would hold every frame back by most of a period after the controls
-// it shows were read, for the same 60 frames a second.
-void showPaced() {
-  SDL_RenderPresent(renderer);
+// Shows the texture (`draw`) and paces as a 60 Hz display would. With vsync
+// the present waits for the refresh, so it is made even when nothing needs
+// drawing. On the clock, a picture goes out at once (nothing refreshes a
+// virtual screen, and a faster one shows it at its next refresh), one the
+// screen shows already not at all, and the wait comes after it, until the
+// next frame is due: waiting first would hold every frame back by most of a
+// period after the controls it shows were read, for the same 60 frames a
+// second.
+void showPaced(bool draw) {
+  if (draw || pacer.vsync()) {
+    drawPicture();
+    SDL_RenderPresent(renderer);
+    screenCurrent = true;
+    ++counts.drawn;
+  }
+  ++counts.presented;
   const std::int64_t now = sdl::nowNanoseconds();
   if (pacer.vsync()) {
     if (!pacer.presented(now)) SDL_RenderSetVSync(renderer, 0);  // pace by
@@ -96,7 +120,12 @@ namespace sdl {
 
 void markDisplayLost() {
   if (renderer != nullptr) lost = true;
+  screenCurrent = false;
 }
+
+void markScreenStale() { screenCurrent = false; }
+
+DisplayCounts displayCounts() { return counts; }
 
 void redrawLastFrame(SDL_Surface* overlay, int x, int y) {
   if (!canShow() || lost || windowDestroyed()) return;
@@ -110,6 +139,10 @@ void redrawLastFrame(SDL_Surface* overlay, int x, int y) {
     }
   }
   SDL_RenderPresent(renderer);
+  // With the message on it, the screen no longer shows the plain picture:
+  // the next present draws it again, changed or not.
+  screenCurrent = overlay == nullptr;
+  ++counts.drawn;
 }
 
 }  // namespace sdl
@@ -212,15 +245,28 @@ HRESULT ddBltFromMemory(Handle target, const Rect& destination,
   const int width = std::min(source.right - source.left, pictureWidth);
   const int height = std::min(source.bottom - source.top, pictureHeight);
   if (width <= 0 || height <= 0) return E_FAIL;
-  copyInto(front, {0, 0, width, height}, pixels, sourcePitch, source);
+  const SDL_Rect place{destination.left - clientX, destination.top - clientY,
+                       width, height};
+  // Windowed, `back` is free: the new picture goes there first, to be
+  // compared with the one shown.
+  copyInto(back, {0, 0, width, height}, pixels, sourcePitch, source);
+  const bool samePlace =
+      place.x == windowedPlace.x && place.y == windowedPlace.y &&
+      place.w == windowedPlace.w && place.h == windowedPlace.h;
+  if (sameAsFront(back)) {
+    windowedPlace = place;
+    showPaced(!samePlace || !screenCurrent);
+    return DD_OK;
+  }
+  std::swap(front, back);
+  ++counts.uploaded;
   if (SDL_UpdateTexture(texture, nullptr, front, pictureWidth * 2) != 0) {
     lost = true;
+    screenCurrent = false;
     return DDERR_SURFACELOST;
   }
-  windowedPlace = {destination.left - clientX, destination.top - clientY, width,
-                   height};
-  drawPicture();
-  showPaced();
+  windowedPlace = place;
+  showPaced(true);
   return DD_OK;
 }
 
@@ -237,13 +283,18 @@ HRESULT ddFlip(Handle primary) {
   if (primary != primaryHandle || !flipChain || !canShow()) return E_FAIL;
   if (sdl::windowDestroyed()) return DD_OK;  // nothing left to show it on
   if (lost) return DDERR_SURFACELOST;
+  if (sameAsFront(back)) {
+    showPaced(!screenCurrent);
+    return DD_OK;
+  }
+  ++counts.uploaded;
   if (SDL_UpdateTexture(texture, nullptr, back, pictureWidth * 2) != 0) {
     lost = true;
+    screenCurrent = false;
     return DDERR_SURFACELOST;
   }
   std::swap(front, back);
-  drawPicture();
-  showPaced();
+  showPaced(true);
   return DD_OK;
 }
 

@@ -1,6 +1,6 @@
-// Painting the window: the text the window procedure draws while it answers
-// a repaint request, in the system's default sans-serif font, over the last
-// picture shown.
+// Painting the window: answering a repaint request draws the last picture
+// shown again, with the text the window procedure draws meanwhile in the
+// system's default sans-serif font.
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 
@@ -99,10 +99,9 @@ void textOut(Handle, int x, int y, const char* text, int length) {
 }
 
 void endPaint(Handle, Handle) {
-  // A repaint with nothing drawn leaves the picture alone: while the game
-  // runs, the next frame fills the window anyway.
-  if (painting && pendingText != nullptr)
-    sdl::redrawLastFrame(pendingText, pendingX, pendingY);
+  // The window is drawn again at once from the last picture, with the text
+  // if any: a game standing still presents nothing new that would fill it.
+  if (painting) sdl::redrawLastFrame(pendingText, pendingX, pendingY);
   dropPendingText();
   painting = false;
   sdl::validateWindow();

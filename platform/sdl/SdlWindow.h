@@ -33,6 +33,21 @@ void validateWindow();
 // textures are gone: the display surfaces then report themselves lost.
 void markDisplayLost();
 
+// Called by the event translation when the window system may have lost what
+// the window showed (exposed, resized, moved, shown again): the next present
+// draws the last picture even if it has not changed.
+void markScreenStale();
+
+// What the display has done since it started: frames presented, pictures
+// uploaded to the texture, and pictures drawn and shown (changed ones, and
+// the last one again where the window system or the pause message asked).
+struct DisplayCounts {
+  std::int64_t presented = 0;
+  std::int64_t uploaded = 0;
+  std::int64_t drawn = 0;
+};
+DisplayCounts displayCounts();
+
 // Shows the last presented picture again with `overlay` (may be nullptr)
 // drawn at (x, y) of the 320 by 240 picture. Used to paint the pause message.
 void redrawLastFrame(SDL_Surface* overlay, int x, int y);

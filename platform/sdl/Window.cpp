@@ -95,9 +95,18 @@ void translate(const SDL_Event& event) {
       push(windowHandle, WM_PAINT);
       return;
     case SDL_WINDOWEVENT_EXPOSED:
+      sdl::markScreenStale();
       push(windowHandle, WM_PAINT);
       return;
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_MOVED:
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+      // The window system may not have kept what the window showed.
+      sdl::markScreenStale();
+      return;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
+      sdl::markScreenStale();
       const LPARAM size =
           (event.window.data1 & 0xFFFF) | ((event.window.data2 & 0xFFFF) << 16);
       push(windowHandle, WM_SIZE, 0, size);

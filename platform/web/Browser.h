@@ -38,6 +38,8 @@ double fbweb_nextAnimationFrame();
 
 // Shows a 320 by 240 picture of 5-6-5 pixels (rows of 320).
 void fbweb_showPicture(const std::uint16_t* pixels);
+// Counts a game frame played on an animation frame that shows a later one.
+void fbweb_playedUnshown();
 // Shows the last picture again with `text` over it at (x, y), in `rgb`
 // (0x00BBGGRR), drawn without a background.
 void fbweb_showText(const char* text, int length, int x, int y,

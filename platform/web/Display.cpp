@@ -2,8 +2,10 @@
 // in memory; a flip waits for the animation frame on which the next game
 // frame is due (60 a second, whatever the screen's rate) and hands the new
 // front picture to the page, which converts it once and puts it on the
-// canvas. The page scales the canvas by whole numbers, without smoothing.
-// Windowed, a copy to the primary surface is shown the same way.
+// canvas. When an animation frame has more than one game frame due (a
+// slow screen), the game plays them one after the other on it and only the
+// last is shown. The page scales the canvas by whole numbers, without
+// smoothing. Windowed, a copy to the primary surface is shown the same way.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +33,7 @@ bool opened = false;
 bool primaryMade = false;
 bool flipChain = false;
 web::FrameClock frameClock;
+int framesDue = 0;  // on the animation frame being served, not yet played
 
 std::uint16_t pictureA[picturePixels];
 std::uint16_t pictureB[picturePixels];
@@ -43,11 +46,12 @@ bool isFlipSurface(Handle surface) {
 }
 
 // Waits, letting the browser run, for the animation frame on which the next
-// game frame is due.
-void waitForFrame() {
+// game frame is due, unless one is still due on the current one. True when
+// this is the last game frame due on it: the one to show.
+bool waitForFrame() {
   web::waited();
-  while (!frameClock.due(fbweb_nextAnimationFrame())) {
-  }
+  while (framesDue == 0) framesDue = frameClock.due(fbweb_nextAnimationFrame());
+  return --framesDue == 0;
 }
 
 }  // namespace
@@ -120,8 +124,10 @@ HRESULT ddFlip(Handle primary) {
   if (primary != primaryHandle || !flipChain) return E_FAIL;
   if (web::windowDestroyed()) return DD_OK;  // nothing left to show it on
   std::swap(front, back);
-  waitForFrame();
-  fbweb_showPicture(front);
+  if (waitForFrame())
+    fbweb_showPicture(front);
+  else
+    fbweb_playedUnshown();
   return DD_OK;
 }
 

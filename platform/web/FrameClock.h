@@ -1,10 +1,13 @@
 // Paces the game to 60 frames a second on the browser's animation frames,
 // whatever the screen's refresh rate. Each animation frame adds the time
-// since the one before to an accumulator; a game frame is due when a whole
-// period (less a little slack for the jitter of the frame times) has
-// gathered, and takes exactly one period away. On a 60 Hz screen every
-// animation frame shows a game frame; at 120 Hz every second one; at 144 Hz
-// two or three in turn. The remainder is kept, so the rate never drifts.
+// since the one before to an accumulator; every whole period (less a little
+// slack for the jitter of the frame times) gathered there is one game frame
+// due, and takes exactly one period away. On a 60 Hz screen every animation
+// frame has one game frame due; at 120 Hz every second one; at 144 Hz two
+// or three in turn. On slower screens some animation frames have two due
+// (every one at 30 Hz, every third at 45 Hz, every fifth at 50 Hz): the
+// game plays both and shows the last. The remainder is kept, so the rate
+// never drifts.
 #pragma once
 
 namespace platform::web {
@@ -16,28 +19,29 @@ class FrameClock {
   // this much short of a period still counts as one.
   static constexpr double slackMs = 2.0;
   // After a stall this long (a hidden page, a debugger) the schedule starts
-  // afresh instead of rushing the frames it missed.
+  // afresh with one frame instead of rushing the frames it missed.
   static constexpr double lateLimitMs = 3 * periodMs;
 
-  // An animation frame came at `nowMs` (its timestamp). True when the game
-  // frame waiting for it is due.
-  bool due(double nowMs) {
+  // An animation frame came at `nowMs` (its timestamp). How many game
+  // frames are due on it: 0 when the game waits for a later one.
+  int due(double nowMs) {
     if (!started_) {
       started_ = true;
       last_ = nowMs;
       accumulated_ = 0.0;
-      return true;
+      return 1;
     }
     const double elapsed = nowMs - last_;
     last_ = nowMs;
     if (elapsed > 0) accumulated_ += elapsed;
     if (accumulated_ > lateLimitMs) {
       accumulated_ = 0.0;
-      return true;
+      return 1;
     }
-    if (accumulated_ < periodMs - slackMs) return false;
-    accumulated_ -= periodMs;
-    return true;
+    int frames = 0;
+    for (; accumulated_ >= periodMs - slackMs; ++frames)
+      accumulated_ -= periodMs;
+    return frames;
   }
 
  private:

@@ -35,7 +35,14 @@ set_property(TARGET fusebound APPEND PROPERTY LINK_DEPENDS ${library}
   ${CMAKE_SOURCE_DIR}/data/player.raw ${CMAKE_SOURCE_DIR}/data/tiles.raw
   ${CMAKE_SOURCE_DIR}/data/top.raw)
 
-add_custom_command(TARGET fusebound POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different
-    ${CMAKE_SOURCE_DIR}/platform/web/index.html
-    ${FUSEBOUND_WEB_OUTPUT}/index.html)
+# The page, its script and style, with the build's version in the addresses
+# of the files it loads.
+set(page ${CMAKE_SOURCE_DIR}/platform/web)
+add_custom_command(
+  OUTPUT ${FUSEBOUND_WEB_OUTPUT}/index.html
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${page} -DOUTPUT=${FUSEBOUND_WEB_OUTPUT}
+    -DVERSION=${PROJECT_VERSION} -P ${page}/StampPage.cmake
+  DEPENDS fusebound ${page}/StampPage.cmake ${page}/index.html ${page}/page.js
+    ${page}/page.css
+  COMMENT "Writing the page")
+add_custom_target(fusebound_page ALL DEPENDS ${FUSEBOUND_WEB_OUTPUT}/index.html)

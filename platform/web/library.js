@@ -15,15 +15,19 @@ mergeInto(LibraryManager.library, {
     paintQueued: false,
     focused: false,
     waiter: null,
+    // What the game waits for: 'frame', 'message', 'input', 'dialog', or ''
+    // while it runs (or before it started).
+    waitingFor: '',
     audio: null,
     dialogOpen: false,
-    // What the page shows of its own running: frames shown, the time of
-    // the first, and for the last 4096 frames the timestamp of the animation
+    // What the page shows of its own running: frames shown, game frames
+    // played without being shown (a later one was shown on the same
+    // animation frame), the time of the first frame shown, and for the last 4096 frames the timestamp of the animation
     // frame each was shown on and how late (ms) the game handed it over
     // (for the figures).
     // (Typed arrays are made at run time: the library's objects are copied
     // into the script as source text.)
-    stats: {frames: 0, openedAt: -1, focusedAt: -1, firstFrameAt: -1, times: null,
+    stats: {frames: 0, unshown: 0, openedAt: -1, focusedAt: -1, firstFrameAt: -1, times: null,
             late: null},
     frameTime: -1,  // timestamp of the animation frame being served
 
@@ -51,16 +55,18 @@ mergeInto(LibraryManager.library, {
 
     // Waits (letting the browser run) until woken or `ms` have passed;
     // then `done` gives the game its answer.
-    sleep: function(ms, done) {
+    sleep: function(ms, what, done) {
       return Asyncify.handleSleep(function(wakeUp) {
         var timer = 0;
         var finish = function() {
           if (timer) clearTimeout(timer);
           timer = 0;
           if (FB.waiter === finish) FB.waiter = null;
+          FB.waitingFor = '';
           wakeUp(done());
         };
         FB.waiter = finish;
+        FB.waitingFor = what;
         timer = setTimeout(finish, Math.max(0, ms));
       });
     },
@@ -215,19 +221,23 @@ mergeInto(LibraryManager.library, {
 
   fbweb_waitMessage__deps: ['$FB'],
   fbweb_waitMessage: function(timeoutMs) {
-    return FB.sleep(timeoutMs, function() { return FB.queue.length ? 1 : 0; });
+    return FB.sleep(timeoutMs, 'message', function() {
+      return FB.queue.length ? 1 : 0;
+    });
   },
 
   fbweb_waitInput__deps: ['$FB'],
   fbweb_waitInput: function(timeoutMs) {
-    return FB.sleep(timeoutMs, function() { return 0; });
+    return FB.sleep(timeoutMs, 'input', function() { return 0; });
   },
 
   fbweb_nextAnimationFrame__deps: ['$FB'],
   fbweb_nextAnimationFrame: function() {
     return Asyncify.handleSleep(function(wakeUp) {
+      FB.waitingFor = 'frame';
       requestAnimationFrame(function(time) {
         FB.frameTime = time;
+        FB.waitingFor = '';
         wakeUp(time);
       });
     });
@@ -246,6 +256,9 @@ mergeInto(LibraryManager.library, {
     stats.late[slot] = FB.frameTime >= 0 ? now - FB.frameTime : 0;
     ++stats.frames;
   },
+
+  fbweb_playedUnshown__deps: ['$FB'],
+  fbweb_playedUnshown: function() { ++FB.stats.unshown; },
 
   fbweb_showText__deps: ['$FB'],
   fbweb_showText: function(text, length, x, y, rgb) {
@@ -314,6 +327,7 @@ mergeInto(LibraryManager.library, {
       dialog.querySelector('.text').textContent = message;
       var button = dialog.querySelector('button');
       FB.dialogOpen = true;
+      FB.waitingFor = 'dialog';
       dialog.hidden = false;
       var close = function(event) {
         if (event.type === 'keydown' && event.key !== 'Enter') return;
@@ -322,6 +336,7 @@ mergeInto(LibraryManager.library, {
         dialog.removeEventListener('keydown', close);
         dialog.hidden = true;
         FB.dialogOpen = false;
+        FB.waitingFor = '';
         if (FB.canvas) FB.canvas.focus();
         wakeUp(1);
       };

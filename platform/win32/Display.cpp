@@ -10,6 +10,7 @@
 // picture, a DIB section of the same format, which is then shown the same
 // way.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -71,6 +72,29 @@ int pendingLength = 0;
 int pendingX = 0, pendingY = 0;
 std::uint32_t textColour = 0;
 
+// For measuring (bench/wine.sh): with FUSEBOUND_PRESENT_LOG naming a file,
+// the time of every picture handed to the screen is kept and written there
+// when the display is released, one "present <ns> <ns>" line each (the
+// format of the Linux side's measuring tool).
+constexpr int presentCapacity = 1 << 16;
+std::int64_t presentTimes[presentCapacity];
+int presentCount = 0;
+bool logPresents = false;
+
+void writePresentLog() {
+  char path[MAX_PATH];
+  const DWORD length =
+      GetEnvironmentVariableA("FUSEBOUND_PRESENT_LOG", path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  if (std::FILE* file = std::fopen(path, "w")) {
+    for (int i = 0; i < presentCount; ++i)
+      std::fprintf(file, "present %lld %lld\n",
+                   static_cast<long long>(presentTimes[i]),
+                   static_cast<long long>(presentTimes[i]));
+    std::fclose(file);
+  }
+}
+
 bool isFlipSurface(Handle surface) {
   return (surface == primaryHandle && primaryMade) ||
          (surface == backBufferHandle && flipChain);
@@ -108,6 +132,8 @@ void show(const std::uint16_t* pixels) {
                 reinterpret_cast<const BITMAPINFO*>(&pictureInfo),
                 DIB_RGB_COLORS, SRCCOPY);
   ReleaseDC(window, dc);
+  if (logPresents && presentCount < presentCapacity)
+    presentTimes[presentCount++] = win32::nowNanoseconds();
 }
 
 // A frame was handed to the screen: wait until the next one is due.
@@ -187,6 +213,8 @@ HRESULT directDrawCreate(Handle* directDraw) {
   // Sleeps of one millisecond keep the frames on time.
   if (!opened) timeBeginPeriod(1);
   opened = true;
+  logPresents =
+      GetEnvironmentVariableA("FUSEBOUND_PRESENT_LOG", nullptr, 0) != 0;
   *directDraw = directDrawHandle;
   return DD_OK;
 }
@@ -297,6 +325,7 @@ void ddRelease(Handle object) {
   } else if (object == directDrawHandle && opened) {
     opened = false;
     timeEndPeriod(1);
+    if (logPresents) writePresentLog();
   }
 }
 

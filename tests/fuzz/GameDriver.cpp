@@ -15,6 +15,7 @@
 #include "platform/fake/FakePlatform.h"
 #include "player/Player.h"
 #include "tests/support/ArenaInvariants.h"
+#include "tests/support/WindowedRun.h"
 #include "video/Graphics.h"
 
 namespace reliability {
@@ -281,7 +282,7 @@ void startOnce(const char* pictures) {
   s.logCalls = false;  // a long run would fill the log
   s.joystickAttached = true;
   fake::pressKey(DIK_ESCAPE);  // the entry returns after its first frame
-  winMain(1);
+  winMain(1, windowedRun());
   fake::releaseKey(DIK_ESCAPE);
   if (knowHere && chdir(here) != 0) std::perror(here);
   if (graphics.compositionSurface == nullptr ||

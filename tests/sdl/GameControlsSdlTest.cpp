@@ -14,6 +14,7 @@
 #include "app/Random.h"
 #include "arena/Arena.h"
 #include "player/Player.h"
+#include "tests/support/WindowedRun.h"
 #include "video/Graphics.h"
 
 namespace {
@@ -56,7 +57,7 @@ TEST_F(GameControls, RLaysABombWhereThePlayerStandsAndEscapeEndsWithZero) {
   EXPECT_EXIT(
       {
         playInTheBackground("xdotool keydown r; sleep 0.2; xdotool keyup r");
-        const int status = winMain(1);
+        const int status = winMain(1, windowedRun());
         // The bomb, or the flames it has become already.
         const CellPosition at = player.cell();
         const int type = Arena::grid[at.column][at.row].type;
@@ -76,7 +77,7 @@ TEST_F(GameControls, HoldingEnterRegeneratesTheArenaOnce) {
         runtime::overrideRand(countingRand);
         playInTheBackground(
             "xdotool keydown Return; sleep 0.5; xdotool keyup Return");
-        const int status = winMain(1);
+        const int status = winMain(1, windowedRun());
         // One generation at start-up and one for the Enter press.
         const int drawn = randCalls;
         arena.generate();
@@ -100,7 +101,7 @@ TEST_F(GameControls, EscapeHeldBeforeTheStartEndsTheGameBeforeTheFirstPass) {
             "xdotool sleep 1.5 >/dev/null 2>&1 & sleep 0.2; xset r off; "
             "xdotool keydown Escape");
         alarm(10);
-        const int status = winMain(1);
+        const int status = winMain(1, windowedRun());
         // The status bar is drawn only by the passes of the loop.
         const Surface* frame = graphics.compositionSurface;
         for (int y = 0; y < 27; ++y)

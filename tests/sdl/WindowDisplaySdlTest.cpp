@@ -192,6 +192,19 @@ class Desktop {
     XSetInputFocus(x_, w, RevertToParent, CurrentTime);
     XSync(x_, False);
   }
+  // A white window of another program over the given part of the screen,
+  // mapped until `uncover`; without the focus.
+  void cover(int x, int y, int width, int height) {
+    cover_ = XCreateSimpleWindow(x_, root(), x, y, width, height, 0, 0,
+                                 WhitePixel(x_, DefaultScreen(x_)));
+    XMapRaised(x_, cover_);
+    XSync(x_, False);
+  }
+  void uncover() {
+    XDestroyWindow(x_, cover_);
+    XSync(x_, False);
+    cover_ = 0;
+  }
   // What a window manager sends when the player closes the window.
   void requestClose(Window w) {
     const char* display = std::getenv("DISPLAY");
@@ -255,6 +268,7 @@ class Desktop {
   std::string name_;
   Display* x_;
   Window other_ = 0;
+  Window cover_ = 0;
 };
 
 // A screenshot of the whole screen, kept as PNG for people to look at.
@@ -446,6 +460,94 @@ TEST(RealWindow, WindowedPictureSitsAtTheClientCornerAndFollowsTheWindow) {
   }));
   screenshot(desktop, "windowed-moved");
   EXPECT_EQ(shot.at(17 + 350, 33 + 100), 0);  // black beside the picture
+
+  desktop.requestClose(window);
+  EXPECT_EQ(game.status(), 0);
+}
+
+// The child of the next test: ten frames that change, then the same picture
+// again and again; the frame on which the Right key is first seen down shows
+// a new one, which then stands still too. Exit status 0 when no present of an
+// unchanged picture uploaded it and the change was uploaded by its own
+// present; 104 or 105 otherwise.
+[[noreturn]] void standStill() {
+  appWindow.create(1);
+  if (!graphics.init()) std::_Exit(101);
+  for (std::uint16_t n = 1; n <= 10; ++n) {
+    drawScene(n);
+    graphics.present();
+  }
+  using platform::sdl::displayCounts;
+  const auto still = displayCounts();
+  for (int n = 0; n < 60; ++n) {
+    drawScene(10);
+    graphics.present();
+  }
+  if (displayCounts().uploaded != still.uploaded ||
+      displayCounts().presented != still.presented + 60)
+    std::_Exit(104);
+  bool moved = false;
+  while (appWindow.quit == 0) {
+    const bool right = SDL_GetKeyboardState(nullptr)[SDL_SCANCODE_RIGHT] != 0;
+    const bool changes = right && !moved;
+    moved = moved || right;
+    drawScene(moved ? 11 : 10);
+    const auto before = displayCounts();
+    graphics.present();
+    if (displayCounts().uploaded != before.uploaded + (changes ? 1 : 0))
+      std::_Exit(105);
+  }
+  std::exit(moved ? 0 : 106);
+}
+
+// A game standing still hands the window system nothing new, yet a key
+// shows on the very frame that reads it, and whatever the window system
+// asks to have drawn again (here the window uncovered) is drawn from the
+// last picture.
+TEST(RealWindow,
+     AStillPictureIsNotUploadedAgainButTheNextChangeAndExposuresShow) {
+  REQUIRE_X();
+  if (std::system("command -v xdotool >/dev/null") != 0)
+    GTEST_SKIP() << "no xdotool";
+  Child game([] { standStill(); });
+  Desktop desktop;
+  ASSERT_TRUE(desktop.open());
+  const Placement place{0, 0, 3};
+  Shot shot;
+  ASSERT_TRUE(eventually([&] {
+    shot = screenshot(desktop);
+    return place.counter(shot) == 10 && place.showsScene(shot);
+  }));
+
+  // Held until seen: the child looks at the keyboard once a frame.
+  std::system("xdotool keydown Right");
+  const bool seen = eventually([&] {
+    shot = screenshot(desktop);
+    return place.counter(shot) == 11;
+  });
+  std::system("xdotool keyup Right");
+  ASSERT_TRUE(seen);
+  EXPECT_TRUE(place.showsScene(shot));
+
+  desktop.cover(150, 150, 300, 200);
+  ASSERT_TRUE(eventually([&] { return screenshot(desktop).white(300, 250); }));
+  desktop.uncover();
+  ASSERT_TRUE(eventually([&] {
+    shot = screenshot(desktop);
+    return place.showsScene(shot);
+  }));
+  screenshot(desktop, "still-uncovered");
+  EXPECT_EQ(place.counter(shot), 11);
+
+  // The pause message goes with the first frame after the focus is back,
+  // though that frame is the same picture.
+  const Window window = desktop.find(caption);
+  desktop.focus(desktop.other());
+  ASSERT_TRUE(eventually(
+      [&] { return place.whiteInMessageBox(screenshot(desktop)) > 100; }));
+  desktop.focus(window);
+  ASSERT_TRUE(eventually(
+      [&] { return place.whiteInMessageBox(screenshot(desktop)) == 0; }));
 
   desktop.requestClose(window);
   EXPECT_EQ(game.status(), 0);

@@ -23,6 +23,7 @@
 #include "input/InputDevices.h"
 #include "platform/fake/FakePlatform.h"
 #include "player/Player.h"
+#include "tests/support/WindowedRun.h"
 #include "video/Graphics.h"
 
 namespace {
@@ -109,7 +110,7 @@ class FaultPictures : public ::testing::Test {
       std::copy(pixels, pixels + last.size(), last.begin());
       if (fake::state().presented == framesShown) fake::pressKey(DIK_ESCAPE);
     };
-    const int status = winMain(1);
+    const int status = winMain(1, windowedRun());
     if (!fake::state().messageBoxes.empty()) std::exit(102);
     if (fake::state().presented != framesShown) std::exit(103);
     std::ofstream("frame.bin", std::ios::binary)

@@ -17,12 +17,13 @@
 #include "input/InputDevices.h"
 #include "platform/fake/FakePlatform.h"
 #include "player/Player.h"
+#include "tests/support/WindowedRun.h"
 
 namespace {
 
 using ::testing::ExitedWithCode;
 
-constexpr bool windowed = FUSEBOUND_WINDOWED_BUILD;
+const bool windowed = windowedRun();
 
 class FaultRunTime : public ::testing::Test {
  protected:
@@ -71,7 +72,7 @@ TEST_F(FaultRunTime, JoystickPulledOutWhilePushedStopsThePlayer) {
           }
           if (shown() == 40) hold({DIK_ESCAPE});
         };
-        const int status = winMain(1);
+        const int status = winMain(1, windowedRun());
         if (xAfterPull <= 56) std::exit(101);  // the stick walked at first
         if (player.x != xAfterPull) std::exit(102);
         if (draws != drawsAfterPull) std::exit(103);
@@ -98,7 +99,7 @@ TEST_F(FaultRunTime, AStuckButtonThreeGivesWayToAClose) {
           }
           if (fake::state().joystickReads > 100000) std::exit(101);
         };
-        const int status = winMain(1);
+        const int status = winMain(1, windowedRun());
         if (shownAtClose != 10 || shown() != 11) std::exit(102);
         std::exit(status);
       },
@@ -137,7 +138,7 @@ TEST_F(FaultRunTime, KeyboardLostWithTheFocusPausesAndIsRegained) {
             fake::gainFocus();
           }
         };
-        const int status = winMain(1);
+        const int status = winMain(1, windowedRun());
         // The pass under way when the focus went still read the last
         // snapshot: one more step right, then nothing until the focus came
         // back.
@@ -168,7 +169,7 @@ TEST_F(FaultRunTime, KeyboardTakenAwayIsReacquiredWithoutMissingAStep) {
             fake::state().keyboardAcquired = false;
           if (shown() == 41) hold({DIK_ESCAPE});
         };
-        const int status = winMain(1);
+        const int status = winMain(1, windowedRun());
         // 40 passes walking right from x = 56.
         if (player.x != 56 + 40) std::exit(101);
         if (fake::count("diAcquire keyboard") != 1 + 3) std::exit(102);
@@ -194,7 +195,7 @@ TEST_F(FaultRunTime, SurfacesLostAgainAndAgainAreRestoredAndNoFrameIsLost) {
           }
           if (shown() == 61) hold({DIK_ESCAPE});
         };
-        const int status = winMain(1);
+        const int status = winMain(1, windowedRun());
         if (shown() != 61) std::exit(101);  // start-up frame and 60 passes
         if (fake::count("ddRestore backBuffer") != losses ||
             fake::count("ddRestore primary") != losses)
@@ -219,7 +220,7 @@ void pausedThen(void (*end)()) {
   s.onWait = [] {
     if (fake::state().waits == 3) ending();
   };
-  const int status = winMain(1);
+  const int status = winMain(1, windowedRun());
   std::fprintf(stderr, "shown %d\n", shown());
   std::exit(status);
 }

@@ -18,12 +18,13 @@
 
 #include "app/Game.h"
 #include "platform/fake/FakePlatform.h"
+#include "tests/support/WindowedRun.h"
 
 namespace {
 
 using fake::Fault;
 
-constexpr bool windowed = FUSEBOUND_WINDOWED_BUILD;
+const bool windowed = windowedRun();
 // The call that shows a frame.
 const char* const frameShown =
     windowed ? "fake: ddBltFromMemory primary" : "fake: ddFlip";
@@ -218,7 +219,7 @@ void reportBoxes() {
   std::atexit(reportBoxes);
   // Escape held: a start-up that goes on ends after its first frame.
   fake::pressKey(0x01);
-  const int status = winMain(1);
+  const int status = winMain(1, windowedRun());
   std::exit(fake::state().messageBoxes.empty() ? status : 5);
 }
 

@@ -19,6 +19,7 @@
 #include "input/InputDevices.h"
 #include "platform/fake/FakePlatform.h"
 #include "player/Player.h"
+#include "tests/support/WindowedRun.h"
 #include "video/Graphics.h"
 
 namespace {
@@ -179,7 +180,7 @@ TEST(Session, WalkLayABombWatchItExplodeAndWalkOnThroughTheRubble) {
           keysFor(currentPass(), keys);
         };
         fake::state().onPresent = checkFrame;
-        const int status = winMain(1);
+        const int status = winMain(1, windowedRun());
         if (currentPass() != lastPass + 1)
           fault(currentPass(), "passes run + 1", currentPass(), lastPass + 1);
         std::exit(faults ? 100 : status);

@@ -9,6 +9,7 @@
 #include "app/Game.h"
 #include "input/InputDevices.h"
 #include "platform/fake/FakePlatform.h"
+#include "tests/support/WindowedRun.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ using ::testing::ExitedWithCode;
 // The windowed variant presents straight onto the desktop, takes a second
 // message after each frame, and leaves its display objects to the end of
 // the process.
-constexpr bool windowed = FUSEBOUND_WINDOWED_BUILD;
+const bool windowed = windowedRun();
 const char* const frameCopy =
     windowed ? "ddBltFromMemory primary" : "ddBltFromMemory backBuffer";
 
@@ -33,7 +34,7 @@ class Startup : public ::testing::Test {
 // `check` finds fault n with the state it leaves.
 template <typename Check>
 [[noreturn]] void runAndCheck(Check check) {
-  const int status = winMain(1);
+  const int status = winMain(1, windowedRun());
   const int fault = check();
   std::exit(fault ? 100 + fault : status);
 }
@@ -46,7 +47,7 @@ TEST_F(Startup, DevicesAreReleasedInputFirstThenVideoThenSound) {
         fake::state().onPresent = [&frames](const std::uint16_t*) {
           if (++frames == 3) fake::pressKey(DIK_ESCAPE);
         };
-        std::exit(winMain(1));
+        std::exit(winMain(1, windowedRun()));
       },
       ExitedWithCode(0),
       windowed ? "fake: diRelease keyboard\n.*fake: diRelease directInput\n"

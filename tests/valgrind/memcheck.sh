@@ -47,13 +47,17 @@ hold() {
   return $shown
 }
 
+# The windowed test run (FUSEBOUND_TEST_WINDOWED=1) plays in a window.
+options=()
+[ "${FUSEBOUND_TEST_WINDOWED:-0}" = 1 ] && options=(--window)
+
 cd "$source" || exit 2
 SDL_AUDIODRIVER=dummy FUSEBOUND_FRAME_COUNT_FILE="$work/frames" \
   LD_PRELOAD="$counter" \
   valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite \
   --errors-for-leak-kinds=definite --error-exitcode=99 --num-callers=40 \
   --suppressions="$here/fusebound.supp" \
-  --log-file="$work/memcheck.%p.log" "$binary" &
+  --log-file="$work/memcheck.%p.log" "$binary" "${options[@]}" &
 game=$!
 
 played=1

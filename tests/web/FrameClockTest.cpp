@@ -1,6 +1,7 @@
 // The browser's frame pacing under a made-up animation-frame clock: the
-// game gets 60 frames a second from screens of every common rate, keeps
-// no error over long runs, and starts afresh after a stall.
+// game gets 60 frames a second from screens of every common rate, slower
+// ones included, keeps no error over long runs, and starts afresh after a
+// stall.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,7 +15,8 @@ using platform::web::FrameClock;
 
 struct Paced {
   int gameFrames = 0;
-  std::vector<int> gaps;  // animation frames between game frames
+  std::vector<int> gaps;     // animation frames between those showing frames
+  std::vector<int> perShow;  // game frames due on each that shows one
 };
 
 // Animation frames at `hz` for `seconds`, each off by up to `jitterMs`
@@ -30,9 +32,10 @@ Paced pace(double hz, double seconds, double jitterMs = 0.0) {
     const double jitter =
         jitterMs * (static_cast<double>((seed >> 16) & 0x7FFF) / 16383.5 - 1.0);
     ++sinceLast;
-    if (clock.due(1000.0 * i / hz + jitter)) {
-      ++result.gameFrames;
+    if (const int due = clock.due(1000.0 * i / hz + jitter)) {
+      result.gameFrames += due;
       result.gaps.push_back(sinceLast);
+      result.perShow.push_back(due);
       sinceLast = 0;
     }
   }
@@ -43,6 +46,7 @@ TEST(FrameClock, SixtyHertzShowsEveryAnimationFrame) {
   const Paced r = pace(60, 100, 0.5);
   EXPECT_EQ(r.gameFrames, 6000);
   for (int gap : r.gaps) ASSERT_EQ(gap, 1);
+  for (int due : r.perShow) ASSERT_EQ(due, 1);
 }
 
 TEST(FrameClock, HigherRatesStillGiveSixtyAFrameSecond) {
@@ -68,22 +72,38 @@ TEST(FrameClock, OneFortyFourHertzAlternatesTwoAndThree) {
   }
 }
 
-TEST(FrameClock, ASlowerScreenGivesOneFramePerAnimationFrame) {
-  const Paced r = pace(50, 10);
-  EXPECT_EQ(r.gameFrames, 500);
+// Slower screens: every animation frame shows a game frame, and those that
+// come a period or more late have the frames in between due as well.
+TEST(FrameClock, SlowerScreensStillGiveSixtyAFrameSecond) {
+  for (double hz : {30.0, 45.0, 50.0}) {
+    const Paced r = pace(hz, 100, 0.5);
+    EXPECT_NEAR(r.gameFrames, 6000, 1) << hz << " Hz";
+    EXPECT_NEAR(r.gaps.size(), hz * 100, 1) << hz << " Hz";
+    for (int due : r.perShow) ASSERT_TRUE(due == 1 || due == 2) << hz << " Hz";
+  }
+  // At 30 Hz each animation frame has two due; at 45 Hz two, one, one.
+  const Paced r30 = pace(30, 10);
+  for (std::size_t i = 1; i < r30.perShow.size(); ++i)
+    ASSERT_EQ(r30.perShow[i], 2);
+  const Paced r45 = pace(45, 10);
+  for (std::size_t i = 1; i + 3 < r45.perShow.size(); i += 3)
+    ASSERT_EQ(r45.perShow[i] + r45.perShow[i + 1] + r45.perShow[i + 2], 4);
 }
 
 TEST(FrameClock, AStallStartsAfreshInsteadOfRushing) {
   FrameClock clock;
   double t = 0;
-  ASSERT_TRUE(clock.due(t));
-  for (int i = 0; i < 10; ++i) ASSERT_TRUE(clock.due(t += 1000.0 / 60));
-  // A hidden page: no animation frames for two seconds.
-  EXPECT_TRUE(clock.due(t += 2000));
+  ASSERT_EQ(clock.due(t), 1);
+  for (int i = 0; i < 10; ++i) ASSERT_EQ(clock.due(t += 1000.0 / 60), 1);
+  // A hidden page: no animation frames for two seconds; then one frame,
+  // not the 120 missed.
+  EXPECT_EQ(clock.due(t += 2000), 1);
   // Then no burst of catching up: at 120 Hz every second frame again.
   int shown = 0;
-  for (int i = 0; i < 20; ++i) shown += clock.due(t += 1000.0 / 120) ? 1 : 0;
+  for (int i = 0; i < 20; ++i) shown += clock.due(t += 1000.0 / 120);
   EXPECT_EQ(shown, 10);
+  // Just under the limit a late animation frame has all three due.
+  EXPECT_EQ(clock.due(t += 3 * 1000.0 / 60 - 0.5), 3);
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
-// Reads the game's picture off a screenshot of the page's canvas (the
-// canvas alone, at whatever whole scale the page gave it) with the
-// end-to-end decoder, and prints what it shows as one line of JSON for the
-// browser suite: the arena cell by cell, the player, the status bar, the
-// pause message.
+// Reads the game's picture off a screenshot with the end-to-end decoder,
+// and prints what it shows as one line of JSON for the browser suite: the
+// arena cell by cell, the player, the status bar, the pause message. The
+// screenshot is of the canvas alone, at whatever whole scale the page gave
+// it, or of the page with the canvas at (x, y) in device pixels, `width`
+// wide.
 //
-//   web_decode <data dir> <screenshot.png>
+//   web_decode <data dir> <screenshot.png> [x y width]
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "tests/xharness/Image.h"
@@ -14,8 +16,9 @@
 using namespace xharness;
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: web_decode <data dir> <screenshot.png>\n");
+  if (argc != 3 && argc != 6) {
+    std::fprintf(stderr,
+                 "usage: web_decode <data dir> <screenshot.png> [x y width]\n");
     return 2;
   }
   Artwork art;
@@ -29,14 +32,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "web_decode: %s\n", error.c_str());
     return 2;
   }
-  const int scale = shot.width / pictureWidth;
-  if (scale < 1 || shot.width != scale * pictureWidth ||
-      shot.height != scale * pictureHeight) {
+  const bool placed = argc == 6;
+  const int x = placed ? std::atoi(argv[3]) : 0;
+  const int y = placed ? std::atoi(argv[4]) : 0;
+  const int width = placed ? std::atoi(argv[5]) : shot.width;
+  const int scale = width / pictureWidth;
+  if (scale < 1 || width != scale * pictureWidth ||
+      (!placed && shot.height != scale * pictureHeight)) {
     std::printf("{\"picture\":false,\"width\":%d,\"height\":%d}\n", shot.width,
                 shot.height);
     return 0;
   }
-  const std::optional<Picture> picture = extractPicture(shot, 0, 0, scale);
+  const std::optional<Picture> picture = extractPicture(shot, x, y, scale);
   if (!picture) {
     std::printf("{\"picture\":false}\n");
     return 0;

@@ -8,19 +8,33 @@ import zlib from 'node:zlib';
 const types = {
   '.html': 'text/html; charset=utf-8',
   '.js': 'text/javascript',
+  '.css': 'text/css',
   '.wasm': 'application/wasm',
   '.data': 'application/octet-stream',
 };
 
+// Only files inside `root` are served: an address that leads elsewhere is
+// refused (403), one that cannot be read at all is a bad request (400).
 export function serve(root, port = 0) {
+  root = path.resolve(root);
   const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    const file = path.join(root, name === '/' ? 'index.html' : name);
-    if (!file.startsWith(root) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
-      response.writeHead(404);
+    const refuse = (status) => {
+      response.writeHead(status);
       response.end();
-      return;
+    };
+    let name;
+    try {
+      name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    } catch {
+      return refuse(400);
     }
+    if (name.includes('\0')) return refuse(400);
+    const file = path.resolve(root, '.' + (name === '/' ? '/index.html' : name));
+    const inside = path.relative(root, file);
+    if (inside === '' || inside === '..' || inside.startsWith('..' + path.sep) ||
+        path.isAbsolute(inside))
+      return refuse(403);
+    if (!fs.existsSync(file) || !fs.statSync(file).isFile()) return refuse(404);
     let body = fs.readFileSync(file);
     const headers = {
       'Content-Type': types[path.extname(file)] || 'application/octet-stream',

@@ -13,6 +13,8 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/support/WindowedRun.h"
+
 namespace xharness {
 namespace {
 
@@ -68,7 +70,7 @@ bool parseGeometry(const std::string& text, WindowInfo* info) {
 
 const BuildInfo& build() {
   static const BuildInfo info{XHARNESS_GAME_BINARY, XHARNESS_SOURCE_DIR,
-                              XHARNESS_ARTIFACT_DIR, XHARNESS_WINDOWED != 0};
+                              XHARNESS_ARTIFACT_DIR, windowedRun()};
   return info;
 }
 
@@ -232,7 +234,9 @@ bool Session::startGame(bool dummyAudio, const std::string& program,
   }
   const std::string& binary = program.empty() ? build().gameBinary : program;
   const std::string& folder = workDir.empty() ? build().sourceDir : workDir;
-  if (!launch({binary}, env, folder)) return false;
+  std::vector<std::string> command{binary};
+  if (build().windowed) command.push_back("--window");
+  if (!launch(command, env, folder)) return false;
   if (!program.empty()) log("started " + binary + " in " + folder);
   log("game pid " + std::to_string(game_.pid()) +
       (dummyAudio ? ", dummy audio" : ", no audio device"));
@@ -312,19 +316,13 @@ bool Session::findGameWindow(Milliseconds timeout) {
 bool Session::locatePicture() {
   const auto info = geometry(gameWindow_);
   if (!info) return false;
-  if (build().windowed) {
-    // Shown 1:1 at the client area's top-left corner.
-    pictureScale_ = 1;
-    pictureX_ = info->x;
-    pictureY_ = info->y;
-  } else {
-    // Scaled by the largest whole factor that fits, centred.
-    pictureScale_ =
-        std::min(info->width / pictureWidth, info->height / pictureHeight);
-    if (pictureScale_ < 1) return false;
-    pictureX_ = info->x + (info->width - pictureWidth * pictureScale_) / 2;
-    pictureY_ = info->y + (info->height - pictureHeight * pictureScale_) / 2;
-  }
+  // Full screen and windowed alike: scaled by the largest whole factor that
+  // fits the window, centred.
+  pictureScale_ =
+      std::min(info->width / pictureWidth, info->height / pictureHeight);
+  if (pictureScale_ < 1) return false;
+  pictureX_ = info->x + (info->width - pictureWidth * pictureScale_) / 2;
+  pictureY_ = info->y + (info->height - pictureHeight * pictureScale_) / 2;
   return true;
 }
 
