@@ -92,6 +92,12 @@ std::int32_t scaleAxis(const Device& device, std::uint32_t axisOffset,
 using devices::Device;
 using devices::Kind;
 
+namespace {
+void releaseReference(int slot) {
+  if (devices::dropReference(slot)) devices::directInputGone(slot);
+}
+}  // namespace
+
 HRESULT diQueryInterface2(Handle device, Handle* device2) {
   Device* first = devices::find(device, Kind::joystick);
   if (first == nullptr) return E_FAIL;
@@ -135,6 +141,27 @@ HRESULT diSetRange(Handle device, std::uint32_t axisOffset, std::int32_t min,
   joystick->rangeMin[axis] = min;
   joystick->rangeMax[axis] = max;
   return DI_OK;
+}
+
+HRESULT diGetDeviceState(Handle device, std::uint32_t size, void* data) {
+  Device* object = devices::findDevice(device);
+  if (object == nullptr || data == nullptr) return E_FAIL;
+  return object->kind == Kind::keyboard
+             ? devices::readKeyboard(*object, size, data)
+             : devices::readJoystick(*object, size, data);
+}
+
+void diRelease(Handle object) {
+  if (Device* directInput = devices::find(object, Kind::directInput)) {
+    releaseReference(devices::slotOf(*directInput));
+    return;
+  }
+  Device* device = devices::findDevice(object);
+  if (device == nullptr) return;
+  const int owner = device->directInput;
+  devices::releaseNative(*device);
+  *device = Device{};
+  releaseReference(owner);
 }
 
 HRESULT diUnacquire(Handle device) {

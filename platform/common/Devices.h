@@ -2,8 +2,9 @@
 // of objects behind the input handles, the references a device holds on the
 // DirectInput object that made it, and the calls that only check and record
 // (cooperative level, data format, axis ranges, unacquire, the second
-// interface). Each side adds what touches its own devices: creating and
-// enumerating them, acquiring, polling, reading and releasing.
+// interface), reads and releases. Each side adds what touches its own
+// devices: creating and enumerating them, acquiring, polling, and the hooks
+// below.
 //
 // Handles are slots of a small fixed table. A device holds a reference to the
 // DirectInput object that made it, so releasing that object first (as the
@@ -56,6 +57,16 @@ bool anyDirectInput();
 bool nativeShared(const Device& device);
 // Every slot, for a side that has to look at all its devices.
 Device* all();
+
+// ---- what each side defines for its own devices
+
+// Reads a keyboard (256 bytes) or a joystick (a DIJOYSTATE) into `data`.
+HRESULT readKeyboard(Device& keyboard, std::uint32_t size, void* data);
+HRESULT readJoystick(Device& joystick, std::uint32_t size, void* data);
+// A device is being released: let go of what the side holds for it.
+void releaseNative(Device& device);
+// The last reference of the DirectInput object in `slot` went: it is gone.
+void directInputGone(int slot);
 
 // A device's axis range for the axis at `axisOffset` (DIJOFS_X, DIJOFS_Y),
 // the rest position in its middle: `fraction` of -1..1 onto it, rounded.

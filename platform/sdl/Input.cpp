@@ -73,31 +73,10 @@ SDL_Joystick* joystickOf(const Device& device) {
   return static_cast<SDL_Joystick*>(device.native);
 }
 
-void closeJoystick(Device& device) {
-  // Another interface of the same joystick may still hold it; after SDL has
-  // shut its joysticks down they are gone already.
-  if (device.native != nullptr && !devices::nativeShared(device) &&
-      SDL_WasInit(SDL_INIT_JOYSTICK) != 0)
-    SDL_JoystickClose(joystickOf(device));
-  device.native = nullptr;
-}
-
-void dropReference(int slot) {
-  const bool joysticks = joystickSubsystem[slot];
-  if (!devices::dropReference(slot)) return;
-  joystickSubsystem[slot] = false;
-  if (joysticks) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-  SDL_QuitSubSystem(SDL_INIT_EVENTS);
-  if (!devices::anyDirectInput() && focusWatchAdded) {
-    SDL_DelEventWatch(watchFocus, nullptr);
-    focusWatchAdded = false;
-  }
-}
-
 // SDL's -32768..32767 onto the device's range, the rest position (0) onto the
 // middle of the range.
-std::int32_t scaleAxis(Sint16 value, std::int32_t minimum,
-                       std::int32_t maximum) {
+std::int32_t fromSdlAxis(Sint16 value, std::int32_t minimum,
+                         std::int32_t maximum) {
   const std::int64_t centre =
       (static_cast<std::int64_t>(minimum) + maximum) / 2;
   if (value >= 0)
@@ -106,7 +85,28 @@ std::int32_t scaleAxis(Sint16 value, std::int32_t minimum,
   return static_cast<std::int32_t>(centre + value * (centre - minimum) / 32768);
 }
 
-HRESULT readJoystick(Device& device, std::uint32_t size, void* data) {
+}  // namespace
+
+void devices::releaseNative(Device& device) {
+  // Another interface of the same joystick may still hold it; after SDL has
+  // shut its joysticks down they are gone already.
+  if (device.native != nullptr && !devices::nativeShared(device) &&
+      SDL_WasInit(SDL_INIT_JOYSTICK) != 0)
+    SDL_JoystickClose(joystickOf(device));
+  device.native = nullptr;
+}
+
+void devices::directInputGone(int slot) {
+  if (joystickSubsystem[slot]) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+  joystickSubsystem[slot] = false;
+  SDL_QuitSubSystem(SDL_INIT_EVENTS);
+  if (!devices::anyDirectInput() && focusWatchAdded) {
+    SDL_DelEventWatch(watchFocus, nullptr);
+    focusWatchAdded = false;
+  }
+}
+
+HRESULT devices::readJoystick(Device& device, std::uint32_t size, void* data) {
   if (!device.acquired || size != sizeof(DIJOYSTATE)) return E_FAIL;
   DIJOYSTATE state{};
   for (std::uint32_t& pov : state.rgdwPOV) pov = 0xFFFFFFFFu;  // centred
@@ -114,22 +114,22 @@ HRESULT readJoystick(Device& device, std::uint32_t size, void* data) {
   // A joystick pulled out reads as at rest with nothing pressed.
   if (SDL_JoystickGetAttached(joystick) == SDL_TRUE) {
     const int axes = SDL_JoystickNumAxes(joystick);
-    state.lX = scaleAxis(axes > 0 ? SDL_JoystickGetAxis(joystick, 0) : 0,
-                         device.rangeMin[0], device.rangeMax[0]);
-    state.lY = scaleAxis(axes > 1 ? SDL_JoystickGetAxis(joystick, 1) : 0,
-                         device.rangeMin[1], device.rangeMax[1]);
+    state.lX = fromSdlAxis(axes > 0 ? SDL_JoystickGetAxis(joystick, 0) : 0,
+                           device.rangeMin[0], device.rangeMax[0]);
+    state.lY = fromSdlAxis(axes > 1 ? SDL_JoystickGetAxis(joystick, 1) : 0,
+                           device.rangeMin[1], device.rangeMax[1]);
     const int buttons = SDL_JoystickNumButtons(joystick);
     for (int i = 0; i < buttons && i < 32; ++i)
       state.rgbButtons[i] = SDL_JoystickGetButton(joystick, i) ? 0x80 : 0;
   } else {
-    state.lX = scaleAxis(0, device.rangeMin[0], device.rangeMax[0]);
-    state.lY = scaleAxis(0, device.rangeMin[1], device.rangeMax[1]);
+    state.lX = fromSdlAxis(0, device.rangeMin[0], device.rangeMax[0]);
+    state.lY = fromSdlAxis(0, device.rangeMin[1], device.rangeMax[1]);
   }
   std::memcpy(data, &state, sizeof state);
   return DI_OK;
 }
 
-HRESULT readKeyboard(Device& device, std::uint32_t size, void* data) {
+HRESULT devices::readKeyboard(Device& device, std::uint32_t size, void* data) {
   SDL_PumpEvents();
   if (device.foreground && !ourWindowHasKeyboardFocus())
     device.acquired = false;
@@ -140,8 +140,6 @@ HRESULT readKeyboard(Device& device, std::uint32_t size, void* data) {
   sdl::addHeldKeys(static_cast<std::uint8_t*>(data));
   return DI_OK;
 }
-
-}  // namespace
 
 HRESULT directInputCreate(Handle, std::uint32_t, Handle* directInput) {
   if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) return E_FAIL;
@@ -234,26 +232,6 @@ HRESULT diPoll(Handle device) {
     return E_FAIL;
   SDL_JoystickUpdate();
   return DI_OK;
-}
-
-HRESULT diGetDeviceState(Handle device, std::uint32_t size, void* data) {
-  Device* object = devices::findDevice(device);
-  if (object == nullptr || data == nullptr) return E_FAIL;
-  return object->kind == Kind::keyboard ? readKeyboard(*object, size, data)
-                                        : readJoystick(*object, size, data);
-}
-
-void diRelease(Handle object) {
-  if (Device* directInput = devices::find(object, Kind::directInput)) {
-    dropReference(devices::slotOf(*directInput));
-    return;
-  }
-  Device* device = devices::findDevice(object);
-  if (device == nullptr) return;
-  const int owner = device->directInput;
-  closeJoystick(*device);
-  *device = Device{};
-  dropReference(owner);
 }
 
 }  // namespace platform

@@ -7,6 +7,6 @@
 // tells the page.
 #include <cstdlib>
 
-int gameMain();
+int gameMain(int argc, char** argv);
 
-int main() { std::exit(gameMain()); }
+int main(int argc, char** argv) { std::exit(gameMain(argc, argv)); }

@@ -44,7 +44,9 @@ void letTheBrowserRun() {
   fbweb_waitInput(busyWaitMs);
 }
 
-HRESULT readJoystick(Device& device, std::uint32_t size, void* data) {
+}  // namespace
+
+HRESULT devices::readJoystick(Device& device, std::uint32_t size, void* data) {
   if (!device.acquired || size != sizeof(DIJOYSTATE)) return E_FAIL;
   letTheBrowserRun();
   DIJOYSTATE state{};
@@ -59,7 +61,7 @@ HRESULT readJoystick(Device& device, std::uint32_t size, void* data) {
   return DI_OK;
 }
 
-HRESULT readKeyboard(Device& device, std::uint32_t size, void* data) {
+HRESULT devices::readKeyboard(Device& device, std::uint32_t size, void* data) {
   letTheBrowserRun();
   if (device.foreground && fbweb_hasFocus() == 0) device.acquired = false;
   if (!device.acquired || size != 256) return E_FAIL;
@@ -67,7 +69,9 @@ HRESULT readKeyboard(Device& device, std::uint32_t size, void* data) {
   return DI_OK;
 }
 
-}  // namespace
+// Nothing of its own is held for a device or a DirectInput object.
+void devices::releaseNative(Device&) {}
+void devices::directInputGone(int) {}
 
 namespace web {
 void waited() { readsSinceWait = 0; }
@@ -123,25 +127,6 @@ HRESULT diPoll(Handle device) {
   if (joystick == nullptr || !joystick->pollable || !joystick->acquired)
     return E_FAIL;
   return DI_OK;  // the gamepad is read afresh by each state read
-}
-
-HRESULT diGetDeviceState(Handle device, std::uint32_t size, void* data) {
-  Device* object = devices::findDevice(device);
-  if (object == nullptr || data == nullptr) return E_FAIL;
-  return object->kind == Kind::keyboard ? readKeyboard(*object, size, data)
-                                        : readJoystick(*object, size, data);
-}
-
-void diRelease(Handle object) {
-  if (Device* directInput = devices::find(object, Kind::directInput)) {
-    devices::dropReference(devices::slotOf(*directInput));
-    return;
-  }
-  Device* device = devices::findDevice(object);
-  if (device == nullptr) return;
-  const int owner = device->directInput;
-  *device = Device{};
-  devices::dropReference(owner);
 }
 
 }  // namespace platform

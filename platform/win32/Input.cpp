@@ -96,7 +96,9 @@ void takeHeldKeys() {
     }
 }
 
-HRESULT readJoystick(Device& device, std::uint32_t size, void* data) {
+}  // namespace
+
+HRESULT devices::readJoystick(Device& device, std::uint32_t size, void* data) {
   if (!device.acquired || size != sizeof(DIJOYSTATE)) return E_FAIL;
   DIJOYSTATE state{};
   for (std::uint32_t& pov : state.rgdwPOV) pov = 0xFFFFFFFFu;  // centred
@@ -126,7 +128,7 @@ HRESULT readJoystick(Device& device, std::uint32_t size, void* data) {
   return DI_OK;
 }
 
-HRESULT readKeyboard(Device& device, std::uint32_t size, void* data) {
+HRESULT devices::readKeyboard(Device& device, std::uint32_t size, void* data) {
   win32::takeKeyMessages();
   if (device.foreground && !win32::windowHasFocus()) device.acquired = false;
   if (!device.acquired || size != 256) return E_FAIL;
@@ -134,7 +136,9 @@ HRESULT readKeyboard(Device& device, std::uint32_t size, void* data) {
   return DI_OK;
 }
 
-}  // namespace
+// Nothing of its own is held for a device or a DirectInput object.
+void devices::releaseNative(Device&) {}
+void devices::directInputGone(int) {}
 
 namespace win32 {
 void keyMessage(UINT message, LPARAM lParam) {
@@ -214,25 +218,6 @@ HRESULT diPoll(Handle device) {
   if (joystick == nullptr || !joystick->pollable || !joystick->acquired)
     return E_FAIL;
   return DI_OK;  // each read asks the system afresh
-}
-
-HRESULT diGetDeviceState(Handle device, std::uint32_t size, void* data) {
-  Device* object = devices::findDevice(device);
-  if (object == nullptr || data == nullptr) return E_FAIL;
-  return object->kind == Kind::keyboard ? readKeyboard(*object, size, data)
-                                        : readJoystick(*object, size, data);
-}
-
-void diRelease(Handle object) {
-  if (Device* directInput = devices::find(object, Kind::directInput)) {
-    devices::dropReference(devices::slotOf(*directInput));
-    return;
-  }
-  Device* device = devices::findDevice(object);
-  if (device == nullptr) return;
-  const int owner = device->directInput;
-  *device = Device{};
-  devices::dropReference(owner);
 }
 
 }  // namespace platform
