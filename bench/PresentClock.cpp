@@ -7,6 +7,8 @@
 //   launch <time the library was loaded>
 //   call <name> <argument> <start> <return>     (the first 256 calls)
 //   present <start> <return>                    (every present)
+//   wake <return>            (every absolute sleep on the monotonic clock:
+//                             the end of each frame's wait for its deadline)
 // The game itself knows nothing of it.
 #include <dlfcn.h>
 #include <time.h>
@@ -27,6 +29,8 @@ constexpr int presentCapacity = 1 << 17;  // about 36 minutes at 60 a second
 std::int64_t presentStart[presentCapacity];
 std::int64_t presentReturn[presentCapacity];
 int presents = 0;
+std::int64_t wakes[presentCapacity];
+int wakeCount = 0;
 
 struct Call {
   const char* name;
@@ -71,6 +75,8 @@ __attribute__((destructor)) void onExit() {
     std::fprintf(file, "present %lld %lld\n",
                  static_cast<long long>(presentStart[i]),
                  static_cast<long long>(presentReturn[i]));
+  for (int i = 0; i < wakeCount; ++i)
+    std::fprintf(file, "wake %lld\n", static_cast<long long>(wakes[i]));
   std::fclose(file);
 }
 
@@ -87,6 +93,20 @@ void SDL_RenderPresent(SDL_Renderer* renderer) {
     presentReturn[presents] = now();
     ++presents;
   }
+}
+
+// A picture equal to the one on screen is not presented again, so the
+// game's frames are timed where each one's wait for its deadline ends.
+int clock_nanosleep(clockid_t clock, int flags, const timespec* request,
+                    timespec* remain) {
+  static const auto f =
+      real<int (*)(clockid_t, int, const timespec*, timespec*)>(
+          "clock_nanosleep");
+  const int result = f(clock, flags, request, remain);
+  if (clock == CLOCK_MONOTONIC && (flags & TIMER_ABSTIME) != 0 &&
+      wakeCount < presentCapacity)
+    wakes[wakeCount++] = now();
+  return result;
 }
 
 int SDL_Init(std::uint32_t flags) {

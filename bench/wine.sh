@@ -2,10 +2,11 @@
 # The Windows build (make windows) under Wine beside the Linux build, one
 # after the other on the same virtual X server (Xvfb) in the same run, so
 # that the figures compare (a Wine figure alone says little of Windows):
-#   - the interval between presented frames over 1,000 frames (the 101st
-#     present on): the Linux game timed by bench/PresentClock.cpp loaded
-#     with LD_PRELOAD, the Windows game by its own log of presents
-#     (FUSEBOUND_PRESENT_LOG);
+#   - the interval between frames over 1,000 frames (the 101st on), timed
+#     where each frame's wait for its deadline ends (the Linux side presents
+#     an unchanged picture no more, so presents alone do not count frames):
+#     the Linux game by bench/PresentClock.cpp loaded with LD_PRELOAD, the
+#     Windows game by its own log (FUSEBOUND_PRESENT_LOG);
 #   - processor use standing still (running, no key down) and playing
 #     (walking about, laying bombs), 8 s each; under Wine also that of the
 #     wineserver, which carries every window message;
@@ -57,7 +58,7 @@ run() {
   xdotool windowfocus "$window" 2>/dev/null || true
   sleep 2
   local server=""
-  [ "$name" = windows ] && server=$(pgrep -nx wineserver || true)
+  [ "$name" = windows ] && server=$(pgrep -n '^wineserver' || true)
   local s0=0 s1=0 s2=0
   [ -n "$server" ] && s0=$(ticks "$server")
   read -r still _ < <(share "$app_pid" 8)
@@ -71,7 +72,7 @@ run() {
   [ -n "$server" ] && s2=$(ticks "$server")
   wait "$walker"
   xdotool keyup r
-  sleep 3  # past 1,101 presents
+  sleep 3  # past 1,101 frames
   echo "$still $playing" >"$out/$name.cpu"
   awk -v a=$((s1 - s0)) -v b=$((s2 - s1)) -v hz="$tick" \
     'BEGIN { printf "%.2f %.2f\n", 100 * a / hz / 8, 100 * b / hz / 8 }' >"$out/$name.server"
@@ -86,13 +87,13 @@ run linux "$root" env LD_PRELOAD="$clock" "$game"
 echo "wine.sh: the Windows game under Wine, about 25 s" >&2
 run windows "$folder" "$wine" fusebound.exe
 
-# intervals NAME: mean sd p99 max count-over-18 of 1,000 intervals (ms),
-# from the 101st present on, timed when each present returned.
+# intervals NAME: mean sd p99 max count-over-18 of 1,000 intervals (ms)
+# between frames, from the 101st on.
 intervals() {
-  awk '$1 == "present" { print $3 }' "$out/$1.log" | awk 'NR >= 101 && NR <= 1101' |
+  awk '$1 == "wake" { print $2 }' "$out/$1.log" | awk 'NR >= 101 && NR <= 1101' |
     awk 'NR > 1 { print ($1 - prev) / 1e6 } { prev = $1 }' >"$out/$1.intervals"
   [ "$(wc -l <"$out/$1.intervals")" -eq 1000 ] || {
-    echo "wine.sh: fewer than 1,101 presents from $1" >&2; exit 1; }
+    echo "wine.sh: fewer than 1,101 frames from $1" >&2; exit 1; }
   sort -n "$out/$1.intervals" | awk '{ v[NR] = $1; s += $1; ss += $1 * $1; if ($1 > 18) ++late }
     END { m = s / NR; printf "%.3f %.3f %.3f %.3f %d\n", m, sqrt(ss / NR - m * m),
       v[int(0.99 * NR + 0.5)], v[NR], late + 0 }'

@@ -44,6 +44,10 @@ std::uint16_t pictureB[picturePixels];
 std::uint16_t* front = pictureA;
 std::uint16_t* back = pictureB;
 
+// The screen shows `front` as it is (no pause message over it): a flip to an
+// equal picture has nothing to draw.
+bool screenShowsFront = false;
+
 // Windowed: where in the client area the last picture went.
 int windowedX = 0, windowedY = 0;
 
@@ -73,24 +77,22 @@ int pendingX = 0, pendingY = 0;
 std::uint32_t textColour = 0;
 
 // For measuring (bench/wine.sh): with FUSEBOUND_PRESENT_LOG naming a file,
-// the time of every picture handed to the screen is kept and written there
-// when the display is released, one "present <ns> <ns>" line each (the
-// format of the Linux side's measuring tool).
-constexpr int presentCapacity = 1 << 16;
-std::int64_t presentTimes[presentCapacity];
-int presentCount = 0;
-bool logPresents = false;
+// the time at which each frame's wait for its deadline ends is kept and
+// written there when the display is released, one "wake <ns>" line each
+// (as the Linux side's measuring tool writes them).
+constexpr int wakeCapacity = 1 << 16;
+std::int64_t wakeTimes[wakeCapacity];
+int wakeCount = 0;
+bool logWakes = false;
 
-void writePresentLog() {
+void writeWakeLog() {
   char path[MAX_PATH];
   const DWORD length =
       GetEnvironmentVariableA("FUSEBOUND_PRESENT_LOG", path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return;
   if (std::FILE* file = std::fopen(path, "w")) {
-    for (int i = 0; i < presentCount; ++i)
-      std::fprintf(file, "present %lld %lld\n",
-                   static_cast<long long>(presentTimes[i]),
-                   static_cast<long long>(presentTimes[i]));
+    for (int i = 0; i < wakeCount; ++i)
+      std::fprintf(file, "wake %lld\n", static_cast<long long>(wakeTimes[i]));
     std::fclose(file);
   }
 }
@@ -132,14 +134,14 @@ void show(const std::uint16_t* pixels) {
                 reinterpret_cast<const BITMAPINFO*>(&pictureInfo),
                 DIB_RGB_COLORS, SRCCOPY);
   ReleaseDC(window, dc);
-  if (logPresents && presentCount < presentCapacity)
-    presentTimes[presentCount++] = win32::nowNanoseconds();
 }
 
 // A frame was handed to the screen: wait until the next one is due.
 void paceAfterShowing() {
   shownSinceWait = true;
   win32::sleepUntil(pacer.shown(win32::nowNanoseconds()));
+  if (logWakes && wakeCount < wakeCapacity)
+    wakeTimes[wakeCount++] = win32::nowNanoseconds();
 }
 
 bool makePaintCopy() {
@@ -182,14 +184,13 @@ std::int64_t nowNanoseconds() {
 
 void sleepUntil(std::int64_t deadline) {
   // Sleep keeps whole milliseconds (the system's timer is set to 1 ms while
-  // the display is open); the last one is given up in slices.
+  // the display is open). Waking within half a millisecond of the deadline,
+  // early or late, is close enough: the deadlines are absolute, so the rate
+  // stays exact, and nothing spins.
   for (;;) {
     const std::int64_t left = deadline - nowNanoseconds();
-    if (left <= 0) return;
-    if (left > 1'500'000)
-      Sleep(static_cast<DWORD>((left - 1'000'000) / 1'000'000));
-    else
-      Sleep(0);
+    if (left <= 500'000) return;
+    Sleep(static_cast<DWORD>(std::max<std::int64_t>(1, left / 1'000'000)));
   }
 }
 
@@ -200,6 +201,7 @@ void redrawLastFrame(const char* text, int length, int x, int y,
     show(front);
     return;
   }
+  screenShowsFront = false;
   std::memcpy(paintPixels, front, sizeof pictureA);
   SetTextColor(paintMemory, colour);
   TextOutA(paintMemory, x, y, text, length);
@@ -213,8 +215,7 @@ HRESULT directDrawCreate(Handle* directDraw) {
   // Sleeps of one millisecond keep the frames on time.
   if (!opened) timeBeginPeriod(1);
   opened = true;
-  logPresents =
-      GetEnvironmentVariableA("FUSEBOUND_PRESENT_LOG", nullptr, 0) != 0;
+  logWakes = GetEnvironmentVariableA("FUSEBOUND_PRESENT_LOG", nullptr, 0) != 0;
   *directDraw = directDrawHandle;
   return DD_OK;
 }
@@ -295,7 +296,10 @@ HRESULT ddFlip(Handle primary) {
   if (primary != primaryHandle || !flipChain) return E_FAIL;
   if (!canShow()) return DD_OK;  // nothing left to show it on
   std::swap(front, back);
-  show(front);
+  // Standing still, most frames are the one on the screen already.
+  if (!screenShowsFront || std::memcmp(front, back, sizeof pictureA) != 0)
+    show(front);
+  screenShowsFront = true;
   paceAfterShowing();
   return DD_OK;
 }
@@ -325,7 +329,7 @@ void ddRelease(Handle object) {
   } else if (object == directDrawHandle && opened) {
     opened = false;
     timeEndPeriod(1);
-    if (logPresents) writePresentLog();
+    if (logWakes) writeWakeLog();
   }
 }
 
