@@ -1,5 +1,6 @@
 // The display on Windows, through GDI. Full screen, the flip chain is a front
-// and a back picture in memory; a flip shows the new front picture with
+// and a back picture in memory (platform/common/memory/FlipChain.h, with the
+// calls that only check and record); a flip shows the new front picture with
 // StretchDIBits (16-bit, 5-6-5 bit fields), scaled by the largest whole
 // factor that fits the window and centred on black. Windowed, a copy to the
 // primary surface is shown 1:1 where it lies in the client area. Frames are
@@ -17,6 +18,7 @@
 #include "platform/Platform.h"
 #include "platform/common/FramePacer.h"
 #include "platform/common/Pictures.h"
+#include "platform/common/memory/FlipChain.h"
 #include "platform/win32/Win32Side.h"
 
 namespace platform {
@@ -25,24 +27,16 @@ namespace {
 using common::copyInto;
 using common::directDrawHandle;
 using common::pictureHeight;
-using common::picturePixels;
 using common::pictureWidth;
 
-constexpr Handle primaryHandle = 2;
-constexpr Handle backBufferHandle = 3;
+using memory::backBufferHandle;
+using memory::chain;
+using memory::primaryHandle;
 constexpr Handle paintDc = 1;
 constexpr int fontPixels = 13;
 
-bool opened = false;
-bool primaryMade = false;
-bool flipChain = false;
 common::FramePacer pacer;
 bool shownSinceWait = false;
-
-std::uint16_t pictureA[picturePixels];
-std::uint16_t pictureB[picturePixels];
-std::uint16_t* front = pictureA;
-std::uint16_t* back = pictureB;
 
 // The screen shows `front` as it is (no pause message over it): a flip to an
 // equal picture has nothing to draw.
@@ -97,11 +91,6 @@ void writeWakeLog() {
   }
 }
 
-bool isFlipSurface(Handle surface) {
-  return (surface == primaryHandle && primaryMade) ||
-         (surface == backBufferHandle && flipChain);
-}
-
 bool canShow() {
   return win32::window() != nullptr && !win32::windowDestroyed();
 }
@@ -115,7 +104,7 @@ void show(const std::uint16_t* pixels) {
   GetClientRect(window, &client);
   const int width = client.right, height = client.bottom;
   int scale = 1, x = windowedX, y = windowedY;
-  if (flipChain) {
+  if (chain.flipChain) {
     scale = std::max(1, std::min(width / pictureWidth, height / pictureHeight));
     x = (width - pictureWidth * scale) / 2;
     y = (height - pictureHeight * scale) / 2;
@@ -196,13 +185,13 @@ void sleepUntil(std::int64_t deadline) {
 
 void redrawLastFrame(const char* text, int length, int x, int y,
                      std::uint32_t colour) {
-  if (!primaryMade || !canShow()) return;
+  if (!chain.primaryMade || !canShow()) return;
   if (text == nullptr || length <= 0 || !makePaintCopy()) {
-    show(front);
+    show(chain.front);
     return;
   }
   screenShowsFront = false;
-  std::memcpy(paintPixels, front, sizeof pictureA);
+  std::memcpy(paintPixels, chain.front, sizeof chain.pictureA);
   SetTextColor(paintMemory, colour);
   TextOutA(paintMemory, x, y, text, length);
   GdiFlush();
@@ -213,21 +202,16 @@ void redrawLastFrame(const char* text, int length, int x, int y,
 HRESULT directDrawCreate(Handle* directDraw) {
   if (win32::window() == nullptr) return E_FAIL;
   // Sleeps of one millisecond keep the frames on time.
-  if (!opened) timeBeginPeriod(1);
-  opened = true;
+  if (!chain.opened) timeBeginPeriod(1);
+  chain.opened = true;
   logWakes = GetEnvironmentVariableA("FUSEBOUND_PRESENT_LOG", nullptr, 0) != 0;
   *directDraw = directDrawHandle;
   return DD_OK;
 }
 
-HRESULT ddSetCooperativeLevel(Handle directDraw, Handle window, std::uint32_t) {
-  return directDraw == directDrawHandle && opened && window != 0 ? DD_OK
-                                                                 : E_FAIL;
-}
-
 HRESULT ddSetDisplayMode(Handle directDraw, int width, int height,
                          int bitsPerPixel) {
-  if (directDraw != directDrawHandle || !opened) return E_FAIL;
+  if (directDraw != directDrawHandle || !chain.opened) return E_FAIL;
   // The mode is not switched: the picture is scaled onto the monitor as it
   // is, which only has to be large enough.
   RECT client{};
@@ -240,36 +224,16 @@ HRESULT ddSetDisplayMode(Handle directDraw, int width, int height,
              : E_FAIL;
 }
 
-HRESULT ddCreatePrimarySurface(Handle directDraw, bool withFlipChain,
-                               Handle* primary) {
-  if (directDraw != directDrawHandle || !opened) return E_FAIL;
-  primaryMade = true;
-  flipChain = withFlipChain;
-  *primary = primaryHandle;
-  return DD_OK;
-}
-
-HRESULT ddGetAttachedBackBuffer(Handle primary, Handle* backBuffer) {
-  if (primary != primaryHandle || !flipChain) return E_FAIL;
-  *backBuffer = backBufferHandle;
-  return DD_OK;
-}
-
-HRESULT ddGetPixelFormat(Handle surface, PixelMasks* masks) {
-  if (!isFlipSurface(surface)) return E_FAIL;
-  *masks = {pictureInfo.masks[0], pictureInfo.masks[1], pictureInfo.masks[2]};
-  return DD_OK;
-}
-
 HRESULT ddBltFromMemory(Handle target, const Rect& destination,
                         const std::uint16_t* pixels, int sourcePitch,
                         const Rect& source) {
   if (pixels == nullptr) return E_FAIL;
-  if (target == backBufferHandle && flipChain) {
-    copyInto(back, destination, pixels, sourcePitch, source);
+  if (target == backBufferHandle && chain.flipChain) {
+    copyInto(chain.back, destination, pixels, sourcePitch, source);
     return DD_OK;
   }
-  if (target != primaryHandle || flipChain || !primaryMade) return E_FAIL;
+  if (target != primaryHandle || chain.flipChain || !chain.primaryMade)
+    return E_FAIL;
   // Windowed: the target is the desktop; the picture goes where the
   // destination lies in the client area.
   if (!canShow()) return DD_OK;
@@ -277,35 +241,28 @@ HRESULT ddBltFromMemory(Handle target, const Rect& destination,
   ClientToScreen(win32::window(), &origin);
   windowedX = destination.left - origin.x;
   windowedY = destination.top - origin.y;
-  copyInto(front, {0, 0, pictureWidth, pictureHeight}, pixels, sourcePitch,
-           source);
-  show(front);
+  copyInto(chain.front, {0, 0, pictureWidth, pictureHeight}, pixels,
+           sourcePitch, source);
+  show(chain.front);
   paceAfterShowing();
   return DD_OK;
 }
 
-HRESULT ddBltSurface(Handle target, const Rect& destination, Handle source,
-                     const Rect& sourceRect) {
-  if (target != backBufferHandle || source != primaryHandle || !flipChain)
-    return E_FAIL;
-  copyInto(back, destination, front, pictureWidth, sourceRect);
-  return DD_OK;
-}
-
 HRESULT ddFlip(Handle primary) {
-  if (primary != primaryHandle || !flipChain) return E_FAIL;
+  if (primary != primaryHandle || !chain.flipChain) return E_FAIL;
   if (!canShow()) return DD_OK;  // nothing left to show it on
-  std::swap(front, back);
+  std::swap(chain.front, chain.back);
   // Standing still, most frames are the one on the screen already.
-  if (!screenShowsFront || std::memcmp(front, back, sizeof pictureA) != 0)
-    show(front);
+  if (!screenShowsFront ||
+      std::memcmp(chain.front, chain.back, sizeof chain.pictureA) != 0)
+    show(chain.front);
   screenShowsFront = true;
   paceAfterShowing();
   return DD_OK;
 }
 
 HRESULT ddWaitForVerticalBlank(Handle directDraw) {
-  if (directDraw != directDrawHandle || !opened) return E_FAIL;
+  if (directDraw != directDrawHandle || !chain.opened) return E_FAIL;
   // The wait came after the last picture shown; without one since, wait for
   // the next deadline.
   if (!shownSinceWait && canShow())
@@ -314,23 +271,12 @@ HRESULT ddWaitForVerticalBlank(Handle directDraw) {
   return DD_OK;
 }
 
-HRESULT ddIsLost(Handle surface) {
-  return isFlipSurface(surface) ? DD_OK : E_FAIL;
-}
-
-HRESULT ddRestore(Handle surface) {
-  return isFlipSurface(surface) ? DD_OK : E_FAIL;
-}
-
 void ddRelease(Handle object) {
-  if (object == primaryHandle) {
-    primaryMade = false;
-    flipChain = false;
-  } else if (object == directDrawHandle && opened) {
-    opened = false;
+  if (object == directDrawHandle && chain.opened) {
     timeEndPeriod(1);
     if (logWakes) writeWakeLog();
   }
+  chain.release(object);
 }
 
 // ---------------------------------------------------------------- painting

@@ -6,7 +6,8 @@ set(FUSEBOUND_WINDOWS_OUTPUT "${CMAKE_SOURCE_DIR}/build/windows" CACHE PATH
   "Where the Windows program and its zip go")
 
 file(GLOB FUSEBOUND_WIN32_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
+  ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp
+  ${CMAKE_SOURCE_DIR}/platform/common/memory/*.cpp)
 add_executable(fusebound WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp
   ${FUSEBOUND_WIN32_SOURCES} ${FUSEBOUND_COMMON_SOURCES})
 target_include_directories(fusebound PRIVATE ${CMAKE_SOURCE_DIR})
