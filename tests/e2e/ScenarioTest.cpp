@@ -59,34 +59,9 @@ TEST(ScenarioStart, WindowCaptionArenaStatusBarAndPlayer) {
   const auto g = s.geometry(window);
   ASSERT_TRUE(g);
   EXPECT_TRUE(g->viewable);
-  if (build().windowed) {
-    // A 320 by 240 client area showing the picture 1:1.
-    EXPECT_EQ(g->width, pictureWidth);
-    EXPECT_EQ(g->height, pictureHeight);
-    EXPECT_EQ(s.pictureScale(), 1);
-  } else {
-    // Covering the 960 by 720 screen, the picture exactly three times over.
-    EXPECT_EQ(g->x, 0);
-    EXPECT_EQ(g->y, 0);
-    EXPECT_EQ(g->width, 960);
-    EXPECT_EQ(g->height, 720);
-    EXPECT_EQ(s.pictureScale(), 3);
-    EXPECT_EQ(s.pictureX(), 0);
-    EXPECT_EQ(s.pictureY(), 0);
-  }
-  ASSERT_TRUE(first.picture);
-  EXPECT_EQ(first.picture->unevenBlocks, 0);
-
-  // The arena: layout, status bar, the player standing at its start facing
-  // down, nobody paused.
+  expectWholeNumberScale(s, *g);
+  ASSERT_TRUE(expectStartingArena(first));
   const ArenaView& a = first.arena;
-  EXPECT_TRUE(a.layoutShown) << a.map();
-  EXPECT_TRUE(a.statusBar) << a.map();
-  EXPECT_FALSE(a.paused()) << a.map();
-  ASSERT_TRUE(a.player.found) << a.map();
-  EXPECT_EQ(a.player.x, 56);
-  EXPECT_EQ(a.player.y, 40);
-  EXPECT_EQ(a.player.frame, 0);
 
   // The twelve corner cells are empty; every other floor cell holds a block
   // or nothing, about three in four a block.

@@ -92,31 +92,10 @@ TEST_F(WineScenario, FirstFrameFillsTheScreenOrTheWindow) {
   EXPECT_EQ(s.windowName(s.gameWindow()), gameCaption);
   const auto g = s.geometry(s.gameWindow());
   ASSERT_TRUE(g);
-  if (build().windowed) {
-    // A 320 by 240 client area (Wine draws the frame itself, outside the X
-    // window of the client area), the picture 1:1.
-    EXPECT_EQ(g->width, pictureWidth);
-    EXPECT_EQ(g->height, pictureHeight);
-    EXPECT_EQ(s.pictureScale(), 1);
-  } else {
-    // Borderless over the 960 by 720 screen, the picture exactly three
-    // times over: every 3 by 3 block one pixel of the game's.
-    EXPECT_EQ(g->x, 0);
-    EXPECT_EQ(g->y, 0);
-    EXPECT_EQ(g->width, 960);
-    EXPECT_EQ(g->height, 720);
-    EXPECT_EQ(s.pictureScale(), 3);
-  }
-  ASSERT_TRUE(first.picture);
-  EXPECT_EQ(first.picture->unevenBlocks, 0);
-  const ArenaView& a = first.arena;
-  EXPECT_TRUE(a.layoutShown) << a.map();
-  EXPECT_TRUE(a.statusBar) << a.map();
-  EXPECT_FALSE(a.paused()) << a.map();
-  ASSERT_TRUE(a.player.found) << a.map();
-  EXPECT_EQ(a.player.x, 56);
-  EXPECT_EQ(a.player.y, 40);
-  EXPECT_EQ(a.player.frame, 0);
+  // Windowed, Wine makes the X window of the client area and draws the
+  // frame itself.
+  expectWholeNumberScale(s, *g);
+  EXPECT_TRUE(expectStartingArena(first));
 }
 
 TEST_F(WineScenario, WalkLayABombFlamesInTheCrossAfterItsPulse) {

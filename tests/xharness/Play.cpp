@@ -21,6 +21,44 @@ bool isBombTile(int tile) {
   return tile >= firstBombTile && tile < firstFlameTile;
 }
 
+// ------------------------------------------------------------ first picture
+
+void expectWholeNumberScale(Session& s, const WindowInfo& g) {
+  if (build().windowed) {
+    EXPECT_EQ(g.width, pictureWidth);
+    EXPECT_EQ(g.height, pictureHeight);
+    EXPECT_EQ(s.pictureScale(), 1);
+  } else {
+    EXPECT_EQ(g.x, 0);
+    EXPECT_EQ(g.y, 0);
+    EXPECT_EQ(g.width, 960);
+    EXPECT_EQ(g.height, 720);
+    EXPECT_EQ(s.pictureScale(), 3);
+    EXPECT_EQ(s.pictureX(), 0);
+    EXPECT_EQ(s.pictureY(), 0);
+  }
+}
+
+bool expectStartingArena(const Look& first) {
+  if (!first.picture) {
+    ADD_FAILURE() << "no picture";
+    return false;
+  }
+  const ArenaView& a = first.arena;
+  const bool ok = first.picture->unevenBlocks == 0 && a.layoutShown &&
+                  a.statusBar && !a.paused() && a.player.found &&
+                  a.player.x == 56 && a.player.y == 40 && a.player.frame == 0;
+  EXPECT_EQ(first.picture->unevenBlocks, 0);
+  EXPECT_TRUE(a.layoutShown) << a.map();
+  EXPECT_TRUE(a.statusBar) << a.map();
+  EXPECT_FALSE(a.paused()) << a.map();
+  EXPECT_TRUE(a.player.found) << a.map();
+  EXPECT_EQ(a.player.x, 56) << a.map();
+  EXPECT_EQ(a.player.y, 40) << a.map();
+  EXPECT_EQ(a.player.frame, 0) << a.map();
+  return ok;
+}
+
 // ------------------------------------------------------------ walking
 
 // Holds a direction key for `ms`, then looks where the player went.

@@ -34,6 +34,17 @@ inline constexpr int bombRow = 1;
 std::string where(int column, int row);
 bool isBombTile(int tile);
 
+// ---- the first picture
+
+// The game's window `g`: windowed a 320 by 240 client area showing the
+// picture 1:1; full screen covering the 960 by 720 screen, the picture
+// exactly three times over.
+void expectWholeNumberScale(Session& s, const WindowInfo& g);
+// The first picture: every pixel of the game's a whole block of the
+// screen's, the layout, the status bar, nobody paused, the player standing
+// at its start facing down. False (each failure reported) when not.
+bool expectStartingArena(const Look& first);
+
 // ---- walking
 
 // Holds a direction key for `ms`, then looks where the player went.
