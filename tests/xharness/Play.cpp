@@ -1,5 +1,7 @@
 #include "tests/xharness/Play.h"
 
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <thread>
@@ -57,6 +59,16 @@ bool expectStartingArena(const Look& first) {
   EXPECT_EQ(a.player.y, 40) << a.map();
   EXPECT_EQ(a.player.frame, 0) << a.map();
   return ok;
+}
+
+AssertionResult escapeEndsWithStatusZero(Session& s, Milliseconds timeout) {
+  s.keyDown("Escape");
+  const auto status = s.waitGameExit(timeout);
+  s.keyUp("Escape");
+  if (!status) return AssertionFailure() << "the game did not end on Escape";
+  if (!WIFEXITED(*status) || WEXITSTATUS(*status) != 0)
+    return AssertionFailure() << describeStatus(*status);
+  return AssertionSuccess();
 }
 
 // ------------------------------------------------------------ walking

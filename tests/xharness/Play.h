@@ -45,6 +45,11 @@ void expectWholeNumberScale(Session& s, const WindowInfo& g);
 // at its start facing down. False (each failure reported) when not.
 bool expectStartingArena(const Look& first);
 
+// Escape, held until the game has gone (however late its next frame comes,
+// it sees the key): the game ends with status 0 within `timeout`.
+::testing::AssertionResult escapeEndsWithStatusZero(Session& s,
+                                                    Milliseconds timeout);
+
 // ---- walking
 
 // Holds a direction key for `ms`, then looks where the player went.
