@@ -191,7 +191,7 @@ void redrawLastFrame(const char* text, int length, int x, int y,
     return;
   }
   screenShowsFront = false;
-  std::memcpy(paintPixels, chain.front, sizeof chain.pictureA);
+  std::memcpy(paintPixels, chain.front, memory::pictureBytes);
   SetTextColor(paintMemory, colour);
   TextOutA(paintMemory, x, y, text, length);
   GdiFlush();
@@ -254,7 +254,7 @@ HRESULT ddFlip(Handle primary) {
   std::swap(chain.front, chain.back);
   // Standing still, most frames are the one on the screen already.
   if (!screenShowsFront ||
-      std::memcmp(chain.front, chain.back, sizeof chain.pictureA) != 0)
+      std::memcmp(chain.front, chain.back, memory::pictureBytes) != 0)
     show(chain.front);
   screenShowsFront = true;
   paceAfterShowing();

@@ -3,7 +3,11 @@
 namespace platform {
 namespace memory {
 
-FlipChain chain;
+namespace {
+std::uint16_t pictures[2][common::picturePixels];
+}  // namespace
+
+FlipChain chain{.front = pictures[0], .back = pictures[1]};
 
 void FlipChain::release(Handle object) {
   if (object == primaryHandle) {

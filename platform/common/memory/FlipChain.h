@@ -8,12 +8,16 @@
 // The SDL side, whose textures can be lost, keeps its own.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/Platform.h"
 #include "platform/common/Pictures.h"
 
 namespace platform::memory {
+
+constexpr std::size_t pictureBytes =
+    common::picturePixels * sizeof(std::uint16_t);
 
 constexpr Handle primaryHandle = 2;
 constexpr Handle backBufferHandle = 3;
@@ -22,10 +26,10 @@ struct FlipChain {
   bool opened = false;       // the DirectDraw object exists
   bool primaryMade = false;  // the primary surface exists
   bool flipChain = false;    // with a back buffer (full screen)
-  std::uint16_t pictureA[common::picturePixels] = {};
-  std::uint16_t pictureB[common::picturePixels] = {};
-  std::uint16_t* front = pictureA;  // windowed: the last picture shown
-  std::uint16_t* back = pictureB;
+  // The two pictures (zero-filled memory of FlipChain.cpp's own, so that
+  // the program file does not carry them).
+  std::uint16_t* front = nullptr;  // windowed: the last picture shown
+  std::uint16_t* back = nullptr;
 
   bool isSurface(Handle surface) const {
     return (surface == primaryHandle && primaryMade) ||
