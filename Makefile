@@ -9,8 +9,8 @@ PLAY_OPTIONS := $(if $(filter 1,$(WINDOWED)),--window)
 # make install: where the game goes (DESTDIR, if set, is put before it).
 PREFIX ?= /usr/local
 
-.PHONY: all deps-play deps-package deps-test deps-dev deps-web deps-windows play build install \
-  uninstall deb test bench mutate pictures format clean web web-play web-test browser-deps windows
+.PHONY: all deps-play deps-package deps-test deps-dev deps-web deps-web-test deps-windows play build \
+  install uninstall deb test bench mutate pictures format clean web web-play web-test browser-deps windows
 
 all: build
 
@@ -21,13 +21,16 @@ deps-package:
 	@tools/install-deps play package
 
 deps-test:
-	@tools/install-deps play package test web windows
+	@tools/install-deps play package test web web-test windows
 
 deps-dev:
 	@tools/install-deps play test
 
 deps-web:
-	@tools/install-deps play web
+	@tools/install-deps web
+
+deps-web-test:
+	@tools/install-deps play test web-test
 
 deps-windows:
 	@tools/install-deps windows
@@ -40,15 +43,18 @@ build: deps-play
 play: build
 	./build/$(PLAY_PRESET)/fusebound $(PLAY_OPTIONS)
 
-install: build
-	DESTDIR="$(DESTDIR)" cmake --install build/$(PLAY_PRESET)
+# Root working in a checkout that is someone else's (sudo make install)
+# builds nothing: it installs what an earlier `make` built, so that no file
+# in build/ becomes root's. Anyone else builds first.
+SOMEONE_ELSES := $(shell [ "$$(id -u)" = 0 ] && [ "$$(stat -c %u .)" != 0 ] && echo 1)
 
-# Removes what the last `make install` put down (give the same DESTDIR).
+install: $(if $(SOMEONE_ELSES),,build)
+	@DESTDIR="$(DESTDIR)" tools/install-game install build/$(PLAY_PRESET) "$(PREFIX)"
+
+# Removes exactly what `make install` put down with the same DESTDIR and
+# PREFIX, and the folders it made, now empty; never a packaged file.
 uninstall:
-	@test -f build/$(PLAY_PRESET)/install_manifest.txt || \
-	  { echo "uninstall: nothing installed from this build"; exit 1; }
-	sed 's|^|$(DESTDIR)|' build/$(PLAY_PRESET)/install_manifest.txt | \
-	  xargs -d '\n' rm -fv
+	@DESTDIR="$(DESTDIR)" tools/install-game uninstall build/$(PLAY_PRESET) "$(PREFIX)"
 
 # build/deb/fusebound_<version>_<arch>.deb
 deb: deps-package
@@ -74,11 +80,11 @@ windows: deps-windows
 	@cmake --build --preset windows -j $(JOBS)
 
 # puppeteer-core, at the version the lock file pins, for the browser tests.
-browser-deps:
+browser-deps: deps-web-test
 	@cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null
 
 # Only the browser side: its native checks and the game in headless Chromium.
-web-test: web browser-deps deps-dev
+web-test: web browser-deps
 	@cmake --preset ci >/dev/null
 	@cmake --build --preset ci -j $(JOBS) --target web_unit_tests web_decode
 	@ctest --preset ci -R '^web\.'

@@ -1,5 +1,6 @@
 #include "platform/common/Devices.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace platform {
@@ -80,8 +81,8 @@ std::int32_t scaleAxis(const Device& device, std::uint32_t axisOffset,
                        double fraction) {
   const int axis = axisOffset == DIJOFS_X ? 0 : 1;
   const double minimum = device.rangeMin[axis], maximum = device.rangeMax[axis];
-  if (!(fraction >= -1.0)) fraction = -1.0;  // NaN too
-  if (fraction > 1.0) fraction = 1.0;
+  if (std::isnan(fraction)) fraction = 0.0;  // a broken axis is at rest
+  fraction = std::clamp(fraction, -1.0, 1.0);
   const double centre = (minimum + maximum) / 2;
   const double half = fraction >= 0 ? maximum - centre : centre - minimum;
   return static_cast<std::int32_t>(std::lround(centre + fraction * half));

@@ -1,8 +1,10 @@
 // The display on SDL2: a renderer for the game's window and one streaming
 // 16-bit texture. Full screen, the flip chain is a front and a back picture in
 // memory; a flip uploads the back one and shows it, scaled by the largest
-// whole factor that fits, centred on black. Windowed, the picture is shown
-// 1:1 at the client area's top-left corner. A picture equal to the one on
+// whole factor that fits, centred on black. Windowed, the picture goes where
+// the game puts it in the client area, scaled the same way, so that it
+// fills a window opened at a whole multiple of its size and stays crisp
+// and centred when the player resizes it. A picture equal to the one on
 // the screen is not uploaded or drawn again: the present only keeps the pace.
 #include <algorithm>
 #include <cstdlib>
@@ -39,7 +41,8 @@ std::uint16_t pictureB[picturePixels];
 std::uint16_t* front = pictureA;
 std::uint16_t* back = pictureB;
 
-// Windowed: where in the client area the last picture went, and its size.
+// Windowed: where the last picture went in the client area, in the pixels
+// of its scaled 320 by 240 desktop, and its size.
 SDL_Rect windowedPlace{0, 0, pictureWidth, pictureHeight};
 
 // True while the window shows `front` as it was last drawn, with nothing
@@ -198,6 +201,12 @@ HRESULT ddCreatePrimarySurface(Handle directDraw, bool withFlipChain,
                                Handle* primary) {
   if (directDraw != directDrawHandle || renderer == nullptr) return E_FAIL;
   if (texture == nullptr && !createTexture()) return E_FAIL;
+  // Windowed, the client area is a 320 by 240 desktop scaled by whole steps
+  // (full screen, setting the display mode did this).
+  if (!withFlipChain &&
+      (SDL_RenderSetLogicalSize(renderer, pictureWidth, pictureHeight) != 0 ||
+       SDL_RenderSetIntegerScale(renderer, SDL_TRUE) != 0))
+    return E_FAIL;
   flipChain = withFlipChain;
   *primary = primaryHandle;
   return DD_OK;

@@ -9,10 +9,14 @@
 // our window has the keyboard focus; losing the focus takes it away, as
 // DirectInput does.
 //
-// Joysticks come from SDL's joystick interface, in SDL's index order. Their
-// state is refreshed by the poll (SDL_JoystickUpdate), so their events are
-// turned off at the source; SDL is told to keep their state current while
-// the window is in the background.
+// The joystick is one slot, reported wherever SDL's joysticks work, that
+// reads the first pad attached at each poll: a pad plugged in after the game
+// started is used, and so is one pulled out and plugged back; while none is
+// attached it reads as at rest. A pad's first hat (its direction pad) reads
+// as the stick pushed fully that way while the stick is at rest. The state
+// is refreshed by the poll (SDL_JoystickUpdate, which also notices pads
+// coming and going), so joystick events are turned off at the source; SDL is
+// told to keep their state current while the window is in the background.
 //
 // The bookkeeping of handles, levels, formats and ranges is shared with the
 // other sides (platform/common/Devices.h).
@@ -20,6 +24,7 @@
 
 #include <cstring>
 
+#include "platform/DirectionPad.h"
 #include "platform/Platform.h"
 #include "platform/common/Devices.h"
 #include "platform/sdl/HeldKeys.h"
@@ -36,22 +41,9 @@ using devices::Kind;
 bool joystickSubsystem[devices::slotCount];
 bool focusWatchAdded = false;
 
-// A joystick's instance GUID: a tag, then SDL's instance id.
-constexpr std::uint8_t joystickTag[4] = {'S', 'D', 'L', 'J'};
-
-Guid joystickGuid(SDL_JoystickID id) {
-  Guid guid{};
-  std::memcpy(guid.bytes, joystickTag, sizeof joystickTag);
-  std::memcpy(guid.bytes + 4, &id, sizeof id);
-  return guid;
-}
-
-bool joystickIdOf(const Guid& guid, SDL_JoystickID* id) {
-  if (std::memcmp(guid.bytes, joystickTag, sizeof joystickTag) != 0)
-    return false;
-  std::memcpy(id, guid.bytes + 4, sizeof *id);
-  return true;
-}
+// The joystick slot's instance GUID.
+constexpr Guid firstPadGuid{
+    {'S', 'D', 'L', 'J', 'f', 'i', 'r', 's', 't', ' ', 'p', 'a', 'd', 0, 0, 0}};
 
 bool ourWindowHasKeyboardFocus() { return sdl::windowHasKeyboardFocus(); }
 
@@ -73,6 +65,31 @@ SDL_Joystick* joystickOf(const Device& device) {
   return static_cast<SDL_Joystick*>(device.native);
 }
 
+// Lets go of the pad the device reads. Both interfaces of one joystick may
+// hold the same pad on one SDL reference: the last of them closes it. After
+// SDL has shut its joysticks down they are gone already.
+void letGoOfPad(Device& device) {
+  if (device.native != nullptr && !devices::nativeShared(device) &&
+      SDL_WasInit(SDL_INIT_JOYSTICK) != 0)
+    SDL_JoystickClose(joystickOf(device));
+  device.native = nullptr;
+}
+
+// Keeps the device on the first pad attached: a pad pulled out is let go,
+// and the first one there (plugged in since, or back again) is opened.
+void followFirstPad(Device& device) {
+  if (device.native != nullptr &&
+      SDL_JoystickGetAttached(joystickOf(device)) == SDL_TRUE)
+    return;
+  letGoOfPad(device);
+  if (SDL_WasInit(SDL_INIT_JOYSTICK) == 0 || SDL_NumJoysticks() <= 0) return;
+  SDL_Joystick* pad = SDL_JoystickOpen(0);
+  device.native = pad;
+  // SDL counts each open of a pad already open; the other interface's
+  // reference is the one kept.
+  if (pad != nullptr && devices::nativeShared(device)) SDL_JoystickClose(pad);
+}
+
 // SDL's -32768..32767 onto the device's range, the rest position (0) onto the
 // middle of the range.
 std::int32_t fromSdlAxis(Sint16 value, std::int32_t minimum,
@@ -87,14 +104,7 @@ std::int32_t fromSdlAxis(Sint16 value, std::int32_t minimum,
 
 }  // namespace
 
-void devices::releaseNative(Device& device) {
-  // Another interface of the same joystick may still hold it; after SDL has
-  // shut its joysticks down they are gone already.
-  if (device.native != nullptr && !devices::nativeShared(device) &&
-      SDL_WasInit(SDL_INIT_JOYSTICK) != 0)
-    SDL_JoystickClose(joystickOf(device));
-  device.native = nullptr;
-}
+void devices::releaseNative(Device& device) { letGoOfPad(device); }
 
 void devices::directInputGone(int slot) {
   if (joystickSubsystem[slot]) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
@@ -110,21 +120,27 @@ HRESULT devices::readJoystick(Device& device, std::uint32_t size, void* data) {
   if (!device.acquired || size != sizeof(DIJOYSTATE)) return E_FAIL;
   DIJOYSTATE state{};
   for (std::uint32_t& pov : state.rgdwPOV) pov = 0xFFFFFFFFu;  // centred
+  followFirstPad(device);
   SDL_Joystick* joystick = joystickOf(device);
-  // A joystick pulled out reads as at rest with nothing pressed.
-  if (SDL_JoystickGetAttached(joystick) == SDL_TRUE) {
+  // No pad, or one pulled out: at rest with nothing pressed.
+  Sint16 x = 0, y = 0;
+  if (joystick != nullptr && SDL_JoystickGetAttached(joystick) == SDL_TRUE) {
     const int axes = SDL_JoystickNumAxes(joystick);
-    state.lX = fromSdlAxis(axes > 0 ? SDL_JoystickGetAxis(joystick, 0) : 0,
-                           device.rangeMin[0], device.rangeMax[0]);
-    state.lY = fromSdlAxis(axes > 1 ? SDL_JoystickGetAxis(joystick, 1) : 0,
-                           device.rangeMin[1], device.rangeMax[1]);
+    if (axes > 0) x = SDL_JoystickGetAxis(joystick, 0);
+    if (axes > 1) y = SDL_JoystickGetAxis(joystick, 1);
+    if (SDL_JoystickNumHats(joystick) > 0) {
+      const Uint8 hat = SDL_JoystickGetHat(joystick, 0);
+      directionPadOverStick<Sint16>(
+          {(hat & SDL_HAT_LEFT) != 0, (hat & SDL_HAT_RIGHT) != 0,
+           (hat & SDL_HAT_UP) != 0, (hat & SDL_HAT_DOWN) != 0},
+          -32768, 32767, &x, &y);
+    }
     const int buttons = SDL_JoystickNumButtons(joystick);
     for (int i = 0; i < buttons && i < 32; ++i)
       state.rgbButtons[i] = SDL_JoystickGetButton(joystick, i) ? 0x80 : 0;
-  } else {
-    state.lX = fromSdlAxis(0, device.rangeMin[0], device.rangeMax[0]);
-    state.lY = fromSdlAxis(0, device.rangeMin[1], device.rangeMax[1]);
   }
+  state.lX = fromSdlAxis(x, device.rangeMin[0], device.rangeMax[0]);
+  state.lY = fromSdlAxis(y, device.rangeMin[1], device.rangeMax[1]);
   std::memcpy(data, &state, sizeof state);
   return DI_OK;
 }
@@ -176,22 +192,15 @@ HRESULT diCreateDevice(Handle directInput, const Guid& guid, Handle* device) {
     *device = keyboard;
     return DI_OK;
   }
-  SDL_JoystickID id = 0;
-  if (!joystickSubsystem[ownerSlot] || !joystickIdOf(guid, &id)) return E_FAIL;
-  for (int index = 0; index < SDL_NumJoysticks(); ++index) {
-    if (SDL_JoystickGetDeviceInstanceID(index) != id) continue;
-    SDL_Joystick* joystick = SDL_JoystickOpen(index);
-    if (joystick == nullptr) return E_FAIL;
-    const Handle made =
-        devices::makeDevice(ownerSlot, Kind::joystick, joystick, false);
-    if (made == 0) {
-      SDL_JoystickClose(joystick);
-      return E_FAIL;
-    }
-    *device = made;
-    return DI_OK;
-  }
-  return E_FAIL;
+  if (!joystickSubsystem[ownerSlot] ||
+      std::memcmp(&guid, &firstPadGuid, sizeof guid) != 0)
+    return E_FAIL;
+  // The pad itself is opened by the first read.
+  const Handle made =
+      devices::makeDevice(ownerSlot, Kind::joystick, nullptr, false);
+  if (made == 0) return E_FAIL;
+  *device = made;
+  return DI_OK;
 }
 
 HRESULT diEnumDevices(Handle directInput, std::uint32_t deviceType,
@@ -202,12 +211,8 @@ HRESULT diEnumDevices(Handle directInput, std::uint32_t deviceType,
   if (deviceType != DIDEVTYPE_JOYSTICK ||
       !joystickSubsystem[devices::slotOf(*owner)])
     return DI_OK;
-  for (int index = 0; index < SDL_NumJoysticks(); ++index) {
-    const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
-    if (id < 0) continue;
-    const DeviceInstance instance{joystickGuid(id)};
-    if (callback(instance, reference) == DIENUM_STOP) break;
-  }
+  // The one slot, attached or not: a pad may come later.
+  callback(DeviceInstance{firstPadGuid}, reference);
   return DI_OK;
 }
 
@@ -219,8 +224,6 @@ HRESULT diAcquire(Handle device) {
     if (object->foreground && !ourWindowHasKeyboardFocus()) return E_FAIL;
     // Keys pressed before the window had the keyboard count from now on.
     if (!object->acquired) sdl::takeHeldKeys();
-  } else if (SDL_JoystickGetAttached(joystickOf(*object)) != SDL_TRUE) {
-    return E_FAIL;
   }
   object->acquired = true;
   return DI_OK;

@@ -2,6 +2,7 @@
 // few window messages the game knows, one at a time.
 #include <time.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -120,6 +121,16 @@ void translate(const SDL_Event& event) {
   }
 }
 
+// The whole factor a new window's client area of width by height is
+// enlarged by: the largest that keeps it within three quarters of the first
+// display's work area (the desktop less panels and docks), at least 1.
+int windowedScale(int width, int height) {
+  SDL_Rect area{};
+  if (width <= 0 || height <= 0 || SDL_GetDisplayUsableBounds(0, &area) != 0)
+    return 1;
+  return std::max(1, std::min(area.w * 3 / 4 / width, area.h * 3 / 4 / height));
+}
+
 // Turns waiting SDL events into messages until one is queued or none is
 // left.
 void pollEvents() {
@@ -191,12 +202,23 @@ Handle createWindow(const char* className, const char* caption, std::uint32_t,
   } else {
     fullScreenWindow = false;
     flags |= SDL_WINDOW_RESIZABLE;
+    // The client area the game asks for, enlarged by the largest whole
+    // factor that leaves it within three quarters of the desktop's work
+    // area, and centred on it: 320 by 240 pixels alone would be a postage
+    // stamp on today's screens. The display scales the picture to match.
+    const int scale = windowedScale(clientWidth, clientHeight);
+    width = clientWidth * scale;
+    height = clientHeight * scale;
+    x = y = SDL_WINDOWPOS_CENTERED;
   }
   gameWindow = SDL_CreateWindow(caption, x, y, width, height, flags);
   if (gameWindow == nullptr) {
     std::fprintf(stderr, "Fusebound: no window: %s\n", SDL_GetError());
     return 0;
   }
+  // Never smaller than the picture itself.
+  if (!fullScreenWindow)
+    SDL_SetWindowMinimumSize(gameWindow, clientWidth, clientHeight);
   fullScreen = fullScreenWindow;
   if (windowProcedure) windowProcedure(windowHandle, WM_CREATE, 0, 0);
 

@@ -50,7 +50,8 @@ void fbweb_readKeys(std::uint8_t* keys);
 // 1 while the Gamepad API is there at all.
 int fbweb_gamepadApi();
 // The first connected gamepad: axes X and Y (-1..1) and the first 32
-// buttons (1 pressed). 0 when no gamepad is connected.
+// buttons (1 pressed). 0 when no gamepad is connected, 2 when the pad has
+// the standard mapping (buttons 12 to 15 its direction pad), else 1.
 int fbweb_readGamepad(float* axes, std::uint8_t* buttons);
 
 // Opens a Web Audio context; 0 when the browser has none.

@@ -9,7 +9,8 @@
 // gamepad known only once a button on it is pressed, usually after the page
 // has loaded, so wherever the API exists one joystick is reported; it reads
 // the first gamepad connected at each poll, and reads as at rest while there
-// is none.
+// is none. On a pad with the standard mapping the direction buttons read as
+// the stick pushed fully that way while the stick is at rest.
 //
 // The game waits for a released key (the regenerate control) by reading the
 // device again and again. The browser delivers the release only while the
@@ -17,6 +18,7 @@
 // between end up waiting a little for the player's next action.
 #include <cstring>
 
+#include "platform/DirectionPad.h"
 #include "platform/Platform.h"
 #include "platform/common/Devices.h"
 #include "platform/web/Browser.h"
@@ -53,7 +55,12 @@ HRESULT devices::readJoystick(Device& device, std::uint32_t size, void* data) {
   for (std::uint32_t& pov : state.rgdwPOV) pov = 0xFFFFFFFFu;  // centred
   float axes[2] = {0, 0};
   std::uint8_t buttons[32] = {};
-  if (fbweb_readGamepad(axes, buttons) == 0) axes[0] = axes[1] = 0;
+  const int pad = fbweb_readGamepad(axes, buttons);
+  if (pad == 0) axes[0] = axes[1] = 0;
+  if (pad == 2)  // the standard mapping's up, down, left, right: 12 to 15
+    directionPadOverStick<float>({buttons[14] != 0, buttons[15] != 0,
+                                  buttons[12] != 0, buttons[13] != 0},
+                                 -1.0f, 1.0f, &axes[0], &axes[1]);
   state.lX = devices::scaleAxis(device, DIJOFS_X, axes[0]);
   state.lY = devices::scaleAxis(device, DIJOFS_Y, axes[1]);
   for (int i = 0; i < 32; ++i) state.rgbButtons[i] = buttons[i] ? 0x80 : 0;

@@ -36,14 +36,20 @@ set_property(TARGET fusebound APPEND PROPERTY LINK_DEPENDS ${library}
   ${CMAKE_SOURCE_DIR}/data/player.raw ${CMAKE_SOURCE_DIR}/data/tiles.raw
   ${CMAKE_SOURCE_DIR}/data/top.raw)
 
-# The page, its script and style, with the build's version in the addresses
-# of the files it loads.
+# The page, its scripts and styles with the build's version in the
+# addresses of the files it loads, the manifest and icons of the installed
+# page, and the service worker that keeps the build for playing offline.
 set(page ${CMAKE_SOURCE_DIR}/platform/web)
+set(pageFiles index.html page.js page.css touch.js touch.css offline.js
+  fusebound.webmanifest sw.js.in)
+list(TRANSFORM pageFiles PREPEND ${page}/)
 add_custom_command(
-  OUTPUT ${FUSEBOUND_WEB_OUTPUT}/index.html
+  OUTPUT ${FUSEBOUND_WEB_OUTPUT}/index.html ${FUSEBOUND_WEB_OUTPUT}/sw.js
   COMMAND ${CMAKE_COMMAND} -DSOURCE=${page} -DOUTPUT=${FUSEBOUND_WEB_OUTPUT}
-    -DVERSION=${PROJECT_VERSION} -P ${page}/StampPage.cmake
-  DEPENDS fusebound ${page}/StampPage.cmake ${page}/index.html ${page}/page.js
-    ${page}/page.css
+    -DICONS=${CMAKE_SOURCE_DIR}/dist/icons -DVERSION=${PROJECT_VERSION}
+    -P ${page}/StampPage.cmake
+  DEPENDS fusebound ${page}/StampPage.cmake ${pageFiles}
+    ${CMAKE_SOURCE_DIR}/dist/icons/192x192/apps/fusebound.png
+    ${CMAKE_SOURCE_DIR}/dist/icons/512x512/apps/fusebound.png
   COMMENT "Writing the page")
 add_custom_target(fusebound_page ALL DEPENDS ${FUSEBOUND_WEB_OUTPUT}/index.html)

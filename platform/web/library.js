@@ -36,15 +36,21 @@ mergeInto(LibraryManager.library, {
     WM_KILLFOCUS: 8,
     WM_PAINT: 15,
 
+    // A repaint request is a mark, as on the desktop, not a place in the
+    // queue: it is never lost, requests made while one waits are one, and it
+    // is taken only when no other message is waiting, so a quick run of
+    // focus changes ends with a repaint that sees where the focus ended.
     push: function(message, wParam, lParam) {
       if (message === FB.WM_PAINT) {
-        if (FB.paintQueued) return;
         FB.paintQueued = true;
+      } else {
+        if (FB.queue.length >= 64) return;  // full: the message is lost
+        FB.queue.push([message, wParam | 0, lParam | 0]);
       }
-      if (FB.queue.length >= 64) return;  // full: the message is lost
-      FB.queue.push([message, wParam | 0, lParam | 0]);
       FB.wake();
     },
+
+    waiting: function() { return FB.queue.length + (FB.paintQueued ? 1 : 0); },
 
     // Ends the wait the game is in, if any.
     wake: function() {
@@ -89,32 +95,48 @@ mergeInto(LibraryManager.library, {
       FB.wake();
     },
 
-    // Keys the page itself would act on (scrolling, activating).
+    // Keys the page itself would act on (scrolling, activating). Tab is
+    // not among them: it leaves the game, which pauses it.
     pageKeys: {
       ArrowUp: 1, ArrowDown: 1, ArrowLeft: 1, ArrowRight: 1, Enter: 1,
       NumpadEnter: 1, KeyR: 1, Space: 1, Escape: 1, PageUp: 1, PageDown: 1,
-      Home: 1, End: 1, Tab: 1, Backspace: 1
+      Home: 1, End: 1, Backspace: 1
     },
 
     onKey: function(event) {
       if (FB.dialogOpen || !FB.focused) return;
       var dik = FB.codes[event.code];
       if (dik !== undefined) FB.keys[dik] = event.type === 'keydown' ? 0x80 : 0;
+      // Keys let go while Meta (Cmd, Super) is held may send no key-up
+      // (macOS sends none): when Meta goes up, every key is up.
+      if (event.type === 'keyup' && event.key === 'Meta') FB.keys.fill(0);
       if (FB.pageKeys[event.code] && !event.ctrlKey && !event.metaKey &&
           !event.altKey)
         event.preventDefault();
       FB.wake();
     },
 
-    // The largest whole scale that fits the page, in device pixels, so
-    // that every picture pixel is a square block of screen pixels.
+    // The largest whole scale that fits the stage (the page, less the
+    // on-screen controls), in device pixels, so that every picture pixel
+    // is a square block of screen pixels, centred on a whole device pixel.
+    // The canvas is placed and scaled by a transform: a CSS width is
+    // rounded by layout (1280 device pixels are 426.667 CSS pixels at a
+    // ratio of 3) and the picture would come out a pixel or two narrow
+    // with uneven columns.
     fit: function() {
       if (!FB.canvas) return;
       var ratio = window.devicePixelRatio || 1;
-      var scale = Math.max(1, Math.floor(Math.min(
-          window.innerWidth * ratio / 320, window.innerHeight * ratio / 240)));
-      FB.canvas.style.width = (320 * scale / ratio) + 'px';
-      FB.canvas.style.height = (240 * scale / ratio) + 'px';
+      var stage = document.getElementById('stage');
+      var box = stage ? stage.getBoundingClientRect() :
+          {left: 0, top: 0, right: window.innerWidth, bottom: window.innerHeight};
+      var left = Math.ceil(box.left * ratio), top = Math.ceil(box.top * ratio);
+      var width = Math.floor(box.right * ratio) - left;
+      var height = Math.floor(box.bottom * ratio) - top;
+      var scale = Math.max(1, Math.floor(Math.min(width / 320, height / 240)));
+      var x = left + Math.floor((width - 320 * scale) / 2);
+      var y = top + Math.max(0, Math.floor((height - 240 * scale) / 2));
+      FB.canvas.style.transform = 'translate(' + x / ratio + 'px, ' +
+          y / ratio + 'px) scale(' + scale / ratio + ')';
     },
 
     makeLut: function() {
@@ -170,6 +192,7 @@ mergeInto(LibraryManager.library, {
       canvas.focus();
     });
     FB.fit();
+    document.body.classList.toggle('fb-unfocused', !FB.focused);
     Module['fbweb'] = FB;
     return 1;
   },
@@ -195,6 +218,7 @@ mergeInto(LibraryManager.library, {
   fbweb_takeMessage__deps: ['$FB'],
   fbweb_takeMessage: function(message, wParam, lParam) {
     var taken = FB.queue.shift();
+    if (!taken && FB.paintQueued) taken = [FB.WM_PAINT, 0, 0];
     if (!taken) return 0;
     if (taken[0] === FB.WM_PAINT) FB.paintQueued = false;
     HEAPU32[message >> 2] = taken[0];
@@ -212,7 +236,7 @@ mergeInto(LibraryManager.library, {
   },
 
   fbweb_messagesWaiting__deps: ['$FB'],
-  fbweb_messagesWaiting: function() { return FB.queue.length; },
+  fbweb_messagesWaiting: function() { return FB.waiting(); },
 
   fbweb_postMessage__deps: ['$FB'],
   fbweb_postMessage: function(message, wParam, lParam) {
@@ -222,7 +246,7 @@ mergeInto(LibraryManager.library, {
   fbweb_waitMessage__deps: ['$FB'],
   fbweb_waitMessage: function(timeoutMs) {
     return FB.sleep(timeoutMs, 'message', function() {
-      return FB.queue.length ? 1 : 0;
+      return FB.waiting() ? 1 : 0;
     });
   },
 
@@ -251,7 +275,10 @@ mergeInto(LibraryManager.library, {
     FB.ctx.putImageData(FB.image, 0, 0);
     var stats = FB.stats, now = performance.now();
     var slot = stats.frames % stats.times.length;
-    if (stats.firstFrameAt < 0) stats.firstFrameAt = now;
+    if (stats.firstFrameAt < 0) {
+      stats.firstFrameAt = now;
+      document.body.classList.remove('fb-loading');
+    }
     stats.times[slot] = FB.frameTime >= 0 ? FB.frameTime : now;
     stats.late[slot] = FB.frameTime >= 0 ? now - FB.frameTime : 0;
     ++stats.frames;
@@ -272,7 +299,15 @@ mergeInto(LibraryManager.library, {
   },
 
   fbweb_readKeys__deps: ['$FB'],
-  fbweb_readKeys: function(keys) { HEAPU8.set(FB.keys, keys); },
+  fbweb_readKeys: function(keys) {
+    HEAPU8.set(FB.keys, keys);
+    // And those held on the on-screen controls (touch.js).
+    if (window.fuseboundTouch)
+      window.fuseboundTouch.read(function(code) {
+        var dik = FB.codes[code];
+        if (dik !== undefined) HEAPU8[keys + dik] = 0x80;
+      });
+  },
 
   fbweb_gamepadApi: function() {
     return typeof navigator.getGamepads === 'function' ? 1 : 0;
@@ -292,7 +327,7 @@ mergeInto(LibraryManager.library, {
     HEAPF32[(axes >> 2) + 1] = pad.axes.length > 1 ? pad.axes[1] : 0;
     for (var b = 0; b < 32; ++b)
       HEAPU8[buttons + b] = b < pad.buttons.length && pad.buttons[b].pressed ? 1 : 0;
-    return 1;
+    return pad.mapping === 'standard' ? 2 : 1;
   },
 
   fbweb_openAudio__deps: ['$FB'],

@@ -305,22 +305,71 @@ TEST_F(SdlJoystick, DeviceOutlivesTheDirectInputObjectReleasedBeforeIt) {
   EXPECT_NE(read().rgbButtons[0], 0);
 }
 
-TEST(SdlNoJoystick, EnumerationFindsNothingAndNothingCanBeOpened) {
+TEST_F(SdlJoystick, DirectionPadWalksWhileTheStickIsAtRest) {
+  // A pad whose direction pad is a hat.
+  SDL_JoystickClose(stick);
+  SDL_JoystickDetachVirtual(index);
+  index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 1);
+  ASSERT_GE(index, 0) << SDL_GetError();
+  stick = SDL_JoystickOpen(index);
+  openAsTheGameDoes();
+  SDL_JoystickSetVirtualHat(stick, 0, SDL_HAT_LEFTDOWN);
+  DIJOYSTATE state = read();
+  EXPECT_EQ(state.lX, -24);
+  EXPECT_EQ(state.lY, 24);
+  // The stick pushed wins over the hat on its own axis.
+  SDL_JoystickSetVirtualAxis(stick, 0, 16384);
+  SDL_JoystickSetVirtualHat(stick, 0, SDL_HAT_LEFTUP);
+  state = read();
+  EXPECT_EQ(state.lX, 12);
+  EXPECT_EQ(state.lY, -24);
+  SDL_JoystickSetVirtualHat(stick, 0, SDL_HAT_CENTERED);
+  SDL_JoystickSetVirtualAxis(stick, 0, 0);
+  state = read();
+  EXPECT_EQ(state.lX, 0);
+  EXPECT_EQ(state.lY, 0);
+}
+
+// Started with no pad, the game still finds the one joystick slot; it reads
+// at rest until a pad is plugged in, then that pad, and after the pad is
+// pulled out and plugged back, the pad again.
+TEST(SdlLatePad, APadPluggedInAfterTheStartIsReadAndAgainAfterReplugging) {
   Handle directInput = 0;
   ASSERT_EQ(directInputCreate(1, 0x0500, &directInput), DI_OK);
   ASSERT_EQ(SDL_NumJoysticks(), 0) << "a real joystick is attached";
-  int calls = 0;
-  ASSERT_EQ(diEnumDevices(
-                directInput, DIDEVTYPE_JOYSTICK,
-                [](const DeviceInstance&, void* count) {
-                  ++*static_cast<int*>(count);
-                  return DIENUM_CONTINUE;
-                },
-                &calls, DIEDFL_ATTACHEDONLY),
-            DI_OK);
-  EXPECT_EQ(calls, 0);
-  Handle device = 0;
-  EXPECT_NE(diCreateDevice(directInput, Guid{}, &device), DI_OK);
+  const Handle savedWindow = appWindow.window;
+  appWindow.window = 1;  // the devices only need a window handle
+  {
+    InputDevices devices;
+    devices.directInput = directInput;
+    Guid guid{};
+    ASSERT_EQ(diEnumDevices(directInput, DIDEVTYPE_JOYSTICK,
+                            joystickEnumCallback, &guid, DIEDFL_ATTACHEDONLY),
+              DI_OK);
+    ASSERT_EQ(diCreateDevice(directInput, guid, &devices.joystickDeviceFirst),
+              DI_OK);
+    devices.joystickPresent = 1;
+    devices.initJoystick();
+    ASSERT_EQ(devices.joystickPresent, 1);
+    EXPECT_EQ(devices.joystickLeft() + devices.joystickButton(3), 0);
+
+    for (int plugged = 0; plugged < 2; ++plugged) {
+      const int index =
+          SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 0);
+      ASSERT_GE(index, 0) << SDL_GetError();
+      SDL_Joystick* pad = SDL_JoystickOpen(index);
+      SDL_JoystickSetVirtualAxis(pad, 0, -32768);
+      SDL_JoystickSetVirtualButton(pad, 2, SDL_PRESSED);
+      EXPECT_EQ(devices.joystickLeft(), 1) << "plugged in " << plugged + 1;
+      EXPECT_EQ(devices.joystickButton(3), 1);
+      SDL_JoystickClose(pad);
+      SDL_JoystickDetachVirtual(index);
+      EXPECT_EQ(devices.joystickLeft(), 0) << "pulled out";
+      EXPECT_EQ(devices.joystickButton(3), 0);
+    }
+    devices.directInput = 0;  // released below, after the devices
+  }
+  appWindow.window = savedWindow;
   diRelease(directInput);
 }
 

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/AppWindow.h"
@@ -431,7 +432,11 @@ TEST(RealWindow, OnALargerDesktopThePictureIsCentredOnBlack) {
   EXPECT_EQ(game.status(), 0);
 }
 
-TEST(RealWindow, WindowedPictureSitsAtTheClientCornerAndFollowsTheWindow) {
+// Windowed on the 960 by 720 screen: the largest whole scale within three
+// quarters of it is 2, so the window opens 640 by 480, centred. Moved and
+// resized to a size no multiple of the picture's, it keeps a whole scale,
+// centred on black, and the pause message keeps its place in the picture.
+TEST(RealWindow, WindowedPictureIsScaledByWholeStepsAndCentredWhenResized) {
   REQUIRE_X();
   Child game([] { runScene({.windowed = true}); });
   Desktop desktop;
@@ -440,7 +445,7 @@ TEST(RealWindow, WindowedPictureSitsAtTheClientCornerAndFollowsTheWindow) {
   ASSERT_TRUE(
       eventually([&] { return (window = desktop.find(caption)) != 0; }));
 
-  Placement place{0, 0, 1};
+  Placement place{0, 0, 2};
   Shot shot;
   ASSERT_TRUE(eventually([&] {
     window = desktop.find(caption);
@@ -449,19 +454,33 @@ TEST(RealWindow, WindowedPictureSitsAtTheClientCornerAndFollowsTheWindow) {
     return place.counter(shot) > 3 && place.showsScene(shot);
   }));
   screenshot(desktop, "windowed");
+  EXPECT_EQ(place.left, (960 - 640) / 2);
+  EXPECT_EQ(place.top, (720 - 480) / 2);
 
-  // Moved and made larger: the picture goes along, 1:1 at the corner.
+  // 700 by 500 at (17, 33): twice as large still, 30 and 10 pixels of black
+  // on either side.
   desktop.move(window, 17, 33);
-  desktop.resize(window, 400, 300);
+  desktop.resize(window, 700, 500);
+  place = {17 + 30, 33 + 10, 2};
   ASSERT_TRUE(eventually([&] {
-    desktop.position(window, &place.left, &place.top);
     shot = screenshot(desktop);
-    return place.left == 17 && place.top == 33 && place.showsScene(shot);
+    return place.showsScene(shot);
   }));
-  screenshot(desktop, "windowed-moved");
-  EXPECT_EQ(shot.at(17 + 350, 33 + 100), 0);  // black beside the picture
+  screenshot(desktop, "windowed-resized");
+  for (const auto& [x, y] : {std::pair{17, 33 + 250}, std::pair{17 + 29, 200},
+                             std::pair{17 + 671, 300}, std::pair{300, 33 + 5},
+                             std::pair{300, 33 + 495}})
+    EXPECT_EQ(shot.at(x, y), 0) << x << "," << y;  // black around
 
-  desktop.requestClose(window);
+  desktop.focus(desktop.other());
+  ASSERT_TRUE(eventually([&] {
+    shot = screenshot(desktop);
+    return place.whiteInMessageBox(shot) > 100;
+  }));
+  screenshot(desktop, "windowed-resized-paused");
+  EXPECT_TRUE(place.showsScene(shot));
+
+  desktop.requestClose(desktop.find(caption));
   EXPECT_EQ(game.status(), 0);
 }
 

@@ -11,13 +11,17 @@ const types = {
   '.css': 'text/css',
   '.wasm': 'application/wasm',
   '.data': 'application/octet-stream',
+  '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json',
 };
 
 // Only files inside `root` are served: an address that leads elsewhere is
 // refused (403), one that cannot be read at all is a bad request (400).
+// The server counts the requests it gets (`requests`).
 export function serve(root, port = 0) {
   root = path.resolve(root);
   const server = http.createServer((request, response) => {
+    ++server.requests;
     const refuse = (status) => {
       response.writeHead(status);
       response.end();
@@ -48,5 +52,6 @@ export function serve(root, port = 0) {
     response.writeHead(200, headers);
     response.end(body);
   });
+  server.requests = 0;
   return new Promise((resolve) => server.listen(port, '127.0.0.1', () => resolve(server)));
 }

@@ -25,11 +25,12 @@ bool isBombTile(int tile) {
 
 // ------------------------------------------------------------ first picture
 
-void expectWholeNumberScale(Session& s, const WindowInfo& g) {
+void expectWholeNumberScale(Session& s, const WindowInfo& g,
+                            int windowedScale) {
   if (build().windowed) {
-    EXPECT_EQ(g.width, pictureWidth);
-    EXPECT_EQ(g.height, pictureHeight);
-    EXPECT_EQ(s.pictureScale(), 1);
+    EXPECT_EQ(g.width, windowedScale * pictureWidth);
+    EXPECT_EQ(g.height, windowedScale * pictureHeight);
+    EXPECT_EQ(s.pictureScale(), windowedScale);
   } else {
     EXPECT_EQ(g.x, 0);
     EXPECT_EQ(g.y, 0);

@@ -36,10 +36,10 @@ bool isBombTile(int tile);
 
 // ---- the first picture
 
-// The game's window `g`: windowed a 320 by 240 client area showing the
-// picture 1:1; full screen covering the 960 by 720 screen, the picture
-// exactly three times over.
-void expectWholeNumberScale(Session& s, const WindowInfo& g);
+// The game's window `g`: windowed a client area showing the picture
+// `windowedScale` times over and filled by it; full screen covering the 960
+// by 720 screen, the picture exactly three times over.
+void expectWholeNumberScale(Session& s, const WindowInfo& g, int windowedScale);
 // The first picture: every pixel of the game's a whole block of the
 // screen's, the layout, the status bar, nobody paused, the player standing
 // at its start facing down. False (each failure reported) when not.

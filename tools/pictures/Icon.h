@@ -12,9 +12,11 @@
 
 namespace pictures {
 
-// The tile the icon is made of: the bomb at the height of its pulse.
+// The tile the icon is made of: the bomb at the height of its pulse. The
+// desktop installs the sizes up to 256; the page offers 192 and 512 to
+// phones and browsers that install it.
 inline constexpr int iconTile = firstBombTile + 2;
-inline constexpr int iconSizes[] = {16, 32, 48, 64, 128, 256};
+inline constexpr int iconSizes[] = {16, 32, 48, 64, 128, 192, 256, 512};
 
 // Red, green, blue and alpha bytes, row by row.
 struct RgbaImage {
