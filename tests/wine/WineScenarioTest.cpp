@@ -93,8 +93,8 @@ TEST_F(WineScenario, FirstFrameFillsTheScreenOrTheWindow) {
   const auto g = s.geometry(s.gameWindow());
   ASSERT_TRUE(g);
   // Windowed, Wine makes the X window of the client area and draws the
-  // frame itself; the picture 1:1.
-  expectWholeNumberScale(s, *g, 1);
+  // frame itself.
+  expectWholeNumberScale(s, *g);
   EXPECT_TRUE(expectStartingArena(first));
 }
 
