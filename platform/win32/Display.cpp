@@ -3,7 +3,9 @@
 // calls that only check and record); a flip shows the new front picture with
 // StretchDIBits (16-bit, 5-6-5 bit fields), scaled by the largest whole
 // factor that fits the window and centred on black. Windowed, a copy to the
-// primary surface is shown 1:1 where it lies in the client area. Frames are
+// primary surface is shown the same way, so that it fills a window opened
+// at a whole multiple of its size and stays crisp and centred when the
+// player resizes it. Frames are
 // paced to 60 a second on the high-resolution counter, whatever the
 // screen's rate. GDI keeps no surfaces of its own, so none is ever lost.
 //
@@ -95,19 +97,22 @@ bool canShow() {
   return win32::window() != nullptr && !win32::windowDestroyed();
 }
 
-// Shows `pixels` (a 320 by 240 picture) in the window: full screen scaled
-// and centred with black around, windowed 1:1 at its place.
+// Shows `pixels` (a 320 by 240 picture) in the window scaled by the largest
+// whole factor that fits, centred with black around; windowed, moved by
+// where the game put it in the client area (scaled the same way).
 void show(const std::uint16_t* pixels) {
   if (!canShow()) return;
   HWND window = win32::window();
   RECT client{};
   GetClientRect(window, &client);
   const int width = client.right, height = client.bottom;
-  int scale = 1, x = windowedX, y = windowedY;
-  if (chain.flipChain) {
-    scale = std::max(1, std::min(width / pictureWidth, height / pictureHeight));
-    x = (width - pictureWidth * scale) / 2;
-    y = (height - pictureHeight * scale) / 2;
+  const int scale =
+      std::max(1, std::min(width / pictureWidth, height / pictureHeight));
+  int x = (width - pictureWidth * scale) / 2;
+  int y = (height - pictureHeight * scale) / 2;
+  if (!chain.flipChain) {
+    x += windowedX * scale;
+    y += windowedY * scale;
   }
   const int right = x + pictureWidth * scale;
   const int bottom = y + pictureHeight * scale;

@@ -11,10 +11,12 @@
 //
 // Joysticks come from the multimedia joystick API (joyGetPosEx), numbered as
 // the system numbers them; the axes are scaled from each joystick's own
-// range onto the range the game sets.
+// range onto the range the game sets. The hat (its direction pad) reads as
+// the stick pushed fully that way while the stick is at rest.
 #include <algorithm>
 #include <cstring>
 
+#include "platform/DirectionPad.h"
 #include "platform/Platform.h"
 #include "platform/common/Devices.h"
 #include "platform/win32/Win32Side.h"
@@ -119,8 +121,11 @@ HRESULT devices::readJoystick(Device& device, std::uint32_t size, void* data) {
     y = fraction(position.dwYpos, caps.wYmin, caps.wYmax);
     for (int i = 0; i < 32; ++i)
       state.rgbButtons[i] = (position.dwButtons >> i) & 1 ? 0x80 : 0;
-    if ((caps.wCaps & JOYCAPS_HASPOV) != 0 && position.dwPOV <= 35900)
+    if ((caps.wCaps & JOYCAPS_HASPOV) != 0 && position.dwPOV <= 35900) {
       state.rgdwPOV[0] = position.dwPOV;
+      directionPadOverStick(directionPadOfPov(position.dwPOV), -1.0, 1.0, &x,
+                            &y);
+    }
   }
   state.lX = devices::scaleAxis(device, DIJOFS_X, x);
   state.lY = devices::scaleAxis(device, DIJOFS_Y, y);

@@ -3,6 +3,7 @@
 // messages the game knows; they wait in a queue of the side's own and reach
 // the game one at a time through its message pump, as on the other sides.
 // Key messages go to the keyboard on the way.
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/Platform.h"
@@ -33,6 +34,18 @@ common::MessageQueue queue;
 // While createWindow waits, the focus is given to the window procedure at
 // once, as a new active window receives it before its creation returns.
 bool focusDeliveredNow = false;
+
+// Windowed: the smallest client area the player may resize it to.
+POINT minimumClient{0, 0};
+
+// The whole factor a new window's client area of width by height is
+// enlarged by: the largest that keeps it within three quarters of a work
+// area of areaWidth by areaHeight, at least 1.
+int windowedScale(int width, int height, int areaWidth, int areaHeight) {
+  if (width <= 0 || height <= 0) return 1;
+  return std::max(
+      1, std::min(areaWidth * 3 / 4 / width, areaHeight * 3 / 4 / height));
+}
 
 void push(std::uint32_t message, WPARAM wParam = 0, LPARAM lParam = 0) {
   queue.push({windowHandle, message, wParam, lParam});
@@ -69,6 +82,18 @@ LRESULT CALLBACK systemProcedure(HWND window, UINT message, WPARAM wParam,
     }
     case WM_ERASEBKGND:
       return 1;  // every picture covers the whole client area
+    case WM_GETMINMAXINFO: {
+      // Windowed, never smaller than the picture itself.
+      if (minimumClient.x <= 0) break;
+      RECT frame{0, 0, minimumClient.x, minimumClient.y};
+      AdjustWindowRectEx(
+          &frame, static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE)),
+          FALSE, static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE)));
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      limits->ptMinTrackSize = {frame.right - frame.left,
+                                frame.bottom - frame.top};
+      return 0;
+    }
     case WM_SIZE:
       push(WM_SIZE, 0, lParam & 0xFFFFFFFF);
       return 0;
@@ -151,7 +176,8 @@ void registerClass(const WindowClass& windowClass) {
   windowProcedure = windowClass.windowProc;
   WNDCLASSEXA system{};
   system.cbSize = sizeof system;
-  system.style = CS_OWNDC | windowClass.style;
+  // Redrawn whole when resized: the picture is centred.
+  system.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW | windowClass.style;
   system.lpfnWndProc = systemProcedure;
   system.hInstance = GetModuleHandleA(nullptr);
   system.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(windowClass.icon));
@@ -178,12 +204,26 @@ Handle createWindow(const char* className, const char* caption,
     width = GetSystemMetrics(SM_CXSCREEN);
     height = GetSystemMetrics(SM_CYSCREEN);
   } else {
-    windowStyle = style & (WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX);
-    windowStyle |= WS_OVERLAPPED | WS_SYSMENU;
-    RECT frame{0, 0, clientWidth, clientHeight};
+    // Resizable, with the client area the game asks for enlarged by the
+    // largest whole factor that leaves it within three quarters of the work
+    // area (the desktop less the taskbar), centred on it: 320 by 240 pixels
+    // alone would be a postage stamp. The display scales the picture to
+    // match.
+    windowStyle = style & (WS_CAPTION | WS_MINIMIZEBOX);
+    windowStyle |= WS_OVERLAPPED | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX;
+    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN),
+              GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    const int scale =
+        windowedScale(clientWidth, clientHeight, area.right - area.left,
+                      area.bottom - area.top);
+    RECT frame{0, 0, clientWidth * scale, clientHeight * scale};
     AdjustWindowRect(&frame, windowStyle, FALSE);
     width = frame.right - frame.left;
     height = frame.bottom - frame.top;
+    x = area.left + std::max(0L, (area.right - area.left - width) / 2);
+    y = area.top + std::max(0L, (area.bottom - area.top - height) / 2);
+    minimumClient = {clientWidth, clientHeight};
   }
   gameWindow =
       CreateWindowExA(0, className, caption, windowStyle, x, y, width, height,

@@ -59,10 +59,8 @@ TEST(ScenarioStart, WindowCaptionArenaStatusBarAndPlayer) {
   const auto g = s.geometry(window);
   ASSERT_TRUE(g);
   EXPECT_TRUE(g->viewable);
-  // On the 1024 by 768 screen the largest whole scale within three quarters
-  // of it is 2: a 640 by 480 client area, centred.
-  expectWholeNumberScale(s, *g, 2);
-  if (build().windowed) {
+  expectWholeNumberScale(s, *g);
+  if (build().windowed) {  // centred on the screen
     EXPECT_EQ(g->x, (1024 - 2 * pictureWidth) / 2);
     EXPECT_EQ(g->y, (768 - 2 * pictureHeight) / 2);
   }

@@ -25,12 +25,11 @@ bool isBombTile(int tile) {
 
 // ------------------------------------------------------------ first picture
 
-void expectWholeNumberScale(Session& s, const WindowInfo& g,
-                            int windowedScale) {
+void expectWholeNumberScale(Session& s, const WindowInfo& g) {
   if (build().windowed) {
-    EXPECT_EQ(g.width, windowedScale * pictureWidth);
-    EXPECT_EQ(g.height, windowedScale * pictureHeight);
-    EXPECT_EQ(s.pictureScale(), windowedScale);
+    EXPECT_EQ(g.width, 2 * pictureWidth);
+    EXPECT_EQ(g.height, 2 * pictureHeight);
+    EXPECT_EQ(s.pictureScale(), 2);
   } else {
     EXPECT_EQ(g.x, 0);
     EXPECT_EQ(g.y, 0);

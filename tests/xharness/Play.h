@@ -36,10 +36,11 @@ bool isBombTile(int tile);
 
 // ---- the first picture
 
-// The game's window `g`: windowed a client area showing the picture
-// `windowedScale` times over and filled by it; full screen covering the 960
-// by 720 screen, the picture exactly three times over.
-void expectWholeNumberScale(Session& s, const WindowInfo& g, int windowedScale);
+// The game's window `g`: windowed, on the 1024 by 768 screen, a 640 by 480
+// client area (the largest whole scale within three quarters of it) filled
+// by the picture twice over; full screen covering the 960 by 720 screen,
+// the picture exactly three times over.
+void expectWholeNumberScale(Session& s, const WindowInfo& g);
 // The first picture: every pixel of the game's a whole block of the
 // screen's, the layout, the status bar, nobody paused, the player standing
 // at its start facing down. False (each failure reported) when not.
