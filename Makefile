@@ -9,8 +9,8 @@ PLAY_OPTIONS := $(if $(filter 1,$(WINDOWED)),--window)
 # make install: where the game goes (DESTDIR, if set, is put before it).
 PREFIX ?= /usr/local
 
-.PHONY: all deps-play deps-package deps-test deps-dev deps-web deps-web-test play build install uninstall deb \
-  test bench mutate pictures format clean web web-play web-test browser-deps
+.PHONY: all deps-play deps-package deps-test deps-dev deps-web deps-web-test deps-windows play build \
+  install uninstall deb test bench mutate pictures format clean web web-play web-test browser-deps windows
 
 all: build
 
@@ -21,7 +21,7 @@ deps-package:
 	@tools/install-deps play package
 
 deps-test:
-	@tools/install-deps play package test web web-test
+	@tools/install-deps play package test web web-test windows
 
 deps-dev:
 	@tools/install-deps play test
@@ -31,6 +31,9 @@ deps-web:
 
 deps-web-test:
 	@tools/install-deps play test web-test
+
+deps-windows:
+	@tools/install-deps windows
 
 # The game alone: no tests, benchmarks or tools.
 build: deps-play
@@ -69,6 +72,13 @@ web-play: web
 	@echo "Fusebound in the browser: http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops it)"
 	@cd build/web && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
 
+# The game for Windows, cross-compiled with MinGW-w64 (the windows preset,
+# cmake/mingw-w64.cmake): build/windows/fusebound-<version>-win64.zip holds
+# fusebound.exe (statically linked), data/, LICENSE and README.txt.
+windows: deps-windows
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows -j $(JOBS)
+
 # puppeteer-core, at the version the lock file pins, for the browser tests.
 browser-deps: deps-web-test
 	@cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null
@@ -82,9 +92,9 @@ web-test: web browser-deps
 # Every test: the warnings-as-errors build (its tests run twice, full
 # screen and then with the game in a window, the first run also building and
 # checking the Debian package and playing the browser build in headless
-# Chromium), the sanitizer build with the million-frame soak, and a minute
-# of each fuzzer.
-test: deps-test web browser-deps
+# Chromium and the Windows build under Wine), the sanitizer build with the
+# million-frame soak, and a minute of each fuzzer.
+test: deps-test web windows browser-deps
 	@for preset in ci ci-sanitize fuzz; do \
 	  cmake --preset $$preset >/dev/null && \
 	  cmake --build --preset $$preset -j $(JOBS) || exit 1; \

@@ -1,7 +1,10 @@
-// A pad's direction pad (a hat on the desktop, the four direction buttons in
-// the browser) read as its stick: pushed fully towards a pressed direction,
-// on an axis where the stick itself is at rest. The game reads one stick.
+// A pad's direction pad (a hat on the desktop and on Windows, the four
+// direction buttons in the browser) read as its stick: pushed fully towards a
+// pressed direction, on an axis where the stick itself is at rest. The game
+// reads one stick.
 #pragma once
+
+#include <cstdint>
 
 namespace platform {
 
@@ -19,6 +22,15 @@ void directionPadOverStick(const DirectionPad& pad, Value minimum,
   };
   if (atRest(*x) && pad.left != pad.right) *x = pad.left ? minimum : maximum;
   if (atRest(*y) && pad.up != pad.down) *y = pad.up ? minimum : maximum;
+}
+
+// A point-of-view hat's reading, in hundredths of a degree clockwise from
+// up (0xFFFFFFFF, or anything past 35999, centred), as a direction pad: the
+// diagonals press two directions.
+constexpr DirectionPad directionPadOfPov(std::uint32_t pov) {
+  if (pov > 35999) return {};
+  return {pov > 18000, pov > 0 && pov<18000, pov> 27000 ||
+                           pov<9000, pov> 9000 && pov < 27000};
 }
 
 }  // namespace platform

@@ -12,25 +12,27 @@
 #include <utility>
 
 #include "platform/Platform.h"
-#include "platform/sdl/FramePacer.h"
+#include "platform/common/FramePacer.h"
+#include "platform/common/Pictures.h"
 #include "platform/sdl/SdlWindow.h"
 
 namespace platform {
 namespace {
 
-constexpr Handle directDrawHandle = 1;
+using common::directDrawHandle;
 constexpr Handle primaryHandle = 2;
 constexpr Handle backBufferHandle = 3;
 
-constexpr int pictureWidth = 320;
-constexpr int pictureHeight = 240;
-constexpr int picturePixels = pictureWidth * pictureHeight;
+using common::copyInto;
+using common::pictureHeight;
+using common::picturePixels;
+using common::pictureWidth;
 
 SDL_Renderer* renderer = nullptr;
 SDL_Texture* texture = nullptr;
 bool flipChain = false;
 bool lost = false;
-sdl::FramePacer pacer;
+common::FramePacer pacer;
 
 // The two pictures of the flip chain (windowed, `front` is the last picture
 // shown). The texture always holds `front`.
@@ -87,23 +89,6 @@ bool createTexture() {
   SDL_UpdateTexture(texture, nullptr, front, pictureWidth * 2);
   screenCurrent = false;
   return true;
-}
-
-// Copies `source` (rows of `pitch` pixels) into a 320 by 240 picture at
-// `destination`, cut to the picture.
-void copyInto(std::uint16_t* picture, const Rect& destination,
-              const std::uint16_t* pixels, int pitch, const Rect& source) {
-  int x = destination.left, y = destination.top;
-  int sx = source.left, sy = source.top;
-  int width = source.right - source.left, height = source.bottom - source.top;
-  if (x < 0) width += x, sx -= x, x = 0;
-  if (y < 0) height += y, sy -= y, y = 0;
-  width = std::min(width, pictureWidth - x);
-  height = std::min(height, pictureHeight - y);
-  for (int row = 0; row < height; ++row)
-    std::memcpy(picture + (y + row) * pictureWidth + x,
-                pixels + static_cast<std::ptrdiff_t>(sy + row) * pitch + sx,
-                static_cast<std::size_t>(std::max(width, 0)) * 2);
 }
 
 // Draws the texture where the picture belongs: full screen over the whole
@@ -200,7 +185,7 @@ HRESULT directDrawCreate(Handle* directDraw) {
     if (renderer == nullptr) return E_FAIL;
     SDL_RendererInfo info{};
     SDL_GetRendererInfo(renderer, &info);
-    pacer = sdl::FramePacer((info.flags & SDL_RENDERER_PRESENTVSYNC) != 0);
+    pacer = common::FramePacer((info.flags & SDL_RENDERER_PRESENTVSYNC) != 0);
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
     SDL_RenderPresent(renderer);
@@ -262,18 +247,6 @@ HRESULT ddGetPixelFormat(Handle surface, PixelMasks* masks) {
                                   &alpha))
     return E_FAIL;
   *masks = {red, green, blue};
-  return DD_OK;
-}
-
-HRESULT ddCreateOffscreenSurface(Handle directDraw, int width, int height,
-                                 std::uint16_t** pixels) {
-  if (directDraw != directDrawHandle || width <= 0 || height <= 0 ||
-      width > 16384 || height > 16384)
-    return E_FAIL;
-  // Owned by the game until the process ends.
-  void* memory = std::calloc(static_cast<std::size_t>(width) * height, 2);
-  if (memory == nullptr) return E_FAIL;
-  *pixels = static_cast<std::uint16_t*>(memory);
   return DD_OK;
 }
 

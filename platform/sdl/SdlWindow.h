@@ -55,4 +55,7 @@ void redrawLastFrame(SDL_Surface* overlay, int x, int y);
 // Monotonic nanoseconds, the clock frame pacing runs on.
 std::int64_t nowNanoseconds();
 
+// Sleeps until nowNanoseconds() reaches `deadline`.
+void sleepUntil(std::int64_t deadline);
+
 }  // namespace platform::sdl

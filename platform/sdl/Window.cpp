@@ -3,9 +3,11 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 #include "platform/Platform.h"
+#include "platform/common/MessageQueue.h"
 #include "platform/sdl/SdlWindow.h"
 
 namespace platform {
@@ -22,13 +24,8 @@ bool fullScreen = false;
 bool destroyed = false;
 bool invalid = false;
 
-// Messages waiting to be taken, oldest first. The game takes one per frame;
-// events it has no use for never get here, so a few dozen places are plenty.
-constexpr int queueSize = 64;
-MSG queue[queueSize];
-int queueHead = 0;
-int queueCount = 0;
-bool paintQueued = false;  // repaint requests are merged while one waits
+// Messages waiting to be taken, oldest first.
+common::MessageQueue queue;
 
 // While createWindow waits, the focus is given to the window procedure at
 // once, as a new active window receives it before its creation returns.
@@ -37,22 +34,12 @@ bool focusGained = false;
 
 void push(Handle window, std::uint32_t message, WPARAM wParam = 0,
           LPARAM lParam = 0) {
-  if (message == WM_PAINT && paintQueued) return;
-  if (queueCount == queueSize) return;  // full: the message is lost
-  if (message == WM_PAINT) paintQueued = true;
-  queue[(queueHead + queueCount) % queueSize] = {window, message, wParam,
-                                                 lParam};
-  ++queueCount;
+  queue.push({window, message, wParam, lParam});
 }
 
 MSG pop() {
-  const MSG message = queue[queueHead];
-  queueHead = (queueHead + 1) % queueSize;
-  --queueCount;
-  if (message.message == WM_PAINT) {
-    paintQueued = false;
-    invalid = true;
-  }
+  const MSG message = queue.pop();
+  if (message.message == WM_PAINT) invalid = true;
   return message;
 }
 
@@ -148,7 +135,7 @@ int windowedScale(int width, int height) {
 // left.
 void pollEvents() {
   SDL_Event event;
-  while (queueCount == 0 && SDL_PollEvent(&event)) translate(event);
+  while (queue.empty() && SDL_PollEvent(&event)) translate(event);
 }
 
 }  // namespace
@@ -168,6 +155,15 @@ std::int64_t nowNanoseconds() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+void sleepUntil(std::int64_t deadline) {
+  timespec until{};
+  until.tv_sec = static_cast<time_t>(deadline / 1'000'000'000);
+  until.tv_nsec = static_cast<long>(deadline % 1'000'000'000);
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) ==
+         EINTR) {
+  }
 }
 }  // namespace sdl
 
@@ -268,15 +264,15 @@ void adjustWindowRect(Rect* rect, std::uint32_t) {
 void showCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
 
 bool peekMessage(MSG* message) {
-  if (queueCount == 0 && gameWindow != nullptr) pollEvents();
-  if (queueCount == 0) return false;
+  if (queue.empty() && gameWindow != nullptr) pollEvents();
+  if (queue.empty()) return false;
   *message = pop();
   return true;
 }
 
 bool waitMessage(int timeoutMs) {
-  if (queueCount == 0 && gameWindow != nullptr) pollEvents();
-  if (queueCount != 0) return true;
+  if (queue.empty() && gameWindow != nullptr) pollEvents();
+  if (!queue.empty()) return true;
   if (gameWindow == nullptr) {
     SDL_Delay(static_cast<std::uint32_t>(timeoutMs));
     return false;
@@ -288,26 +284,23 @@ bool waitMessage(int timeoutMs) {
     SDL_Event event;
     if (SDL_WaitEventTimeout(&event, timeoutMs - static_cast<int>(waited))) {
       translate(event);
-      if (queueCount != 0) return true;
+      if (!queue.empty()) return true;
     }
   }
 }
 
 bool quitPending() {
-  for (int i = 0; i < queueCount; ++i) {
-    const std::uint32_t message = queue[(queueHead + i) % queueSize].message;
-    if (message == WM_CLOSE || message == WM_DESTROY || message == WM_QUIT)
-      return true;
-  }
+  if (queue.quitWaiting()) return true;
   if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return false;
   // Pumping turns a caught SIGINT or SIGTERM into SDL_QUIT.
   SDL_PumpEvents();
   if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0)
     return true;
   if (gameWindow == nullptr || destroyed) return false;
-  static SDL_Event pending[queueSize];
-  const int count = SDL_PeepEvents(pending, queueSize, SDL_PEEKEVENT,
-                                   SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+  static SDL_Event pending[common::MessageQueue::size];
+  const int count =
+      SDL_PeepEvents(pending, common::MessageQueue::size, SDL_PEEKEVENT,
+                     SDL_WINDOWEVENT, SDL_WINDOWEVENT);
   const std::uint32_t id = SDL_GetWindowID(gameWindow);
   for (int i = 0; i < count; ++i)
     if (pending[i].window.event == SDL_WINDOWEVENT_CLOSE &&

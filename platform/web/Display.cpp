@@ -8,12 +8,16 @@
 // smoothing. Windowed, a copy to the primary surface is shown the same way.
 // A picture equal to the last one shown is not converted or put again: the
 // canvas keeps it.
+// The records of the display objects and the pictures are those of every
+// side without surfaces of its own (platform/common/memory/FlipChain.h).
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
 
 #include "platform/Platform.h"
+#include "platform/common/Pictures.h"
+#include "platform/common/memory/FlipChain.h"
 #include "platform/web/Browser.h"
 #include "platform/web/FrameClock.h"
 #include "platform/web/WebSide.h"
@@ -21,47 +25,16 @@
 namespace platform {
 namespace {
 
-constexpr Handle directDrawHandle = 1;
-constexpr Handle primaryHandle = 2;
-constexpr Handle backBufferHandle = 3;
+using common::copyInto;
+using common::directDrawHandle;
+using common::pictureHeight;
+using common::pictureWidth;
+using memory::backBufferHandle;
+using memory::chain;
+using memory::primaryHandle;
 
-constexpr int pictureWidth = 320;
-constexpr int pictureHeight = 240;
-constexpr int picturePixels = pictureWidth * pictureHeight;
-
-bool opened = false;
-bool primaryMade = false;
-bool flipChain = false;
 web::FrameClock frameClock;
 int framesDue = 0;  // on the animation frame being served, not yet played
-
-std::uint16_t pictureA[picturePixels];
-std::uint16_t pictureB[picturePixels];
-std::uint16_t* front = pictureA;
-std::uint16_t* back = pictureB;
-
-bool isFlipSurface(Handle surface) {
-  return (surface == primaryHandle && primaryMade) ||
-         (surface == backBufferHandle && flipChain);
-}
-
-// Copies `source` (rows of `pitch` pixels) into a 320 by 240 picture at
-// `destination`, cut to the picture.
-void copyInto(std::uint16_t* picture, const Rect& destination,
-              const std::uint16_t* pixels, int pitch, const Rect& source) {
-  int x = destination.left, y = destination.top;
-  int sx = source.left, sy = source.top;
-  int width = source.right - source.left, height = source.bottom - source.top;
-  if (x < 0) width += x, sx -= x, x = 0;
-  if (y < 0) height += y, sy -= y, y = 0;
-  width = std::min(width, pictureWidth - x);
-  height = std::min(height, pictureHeight - y);
-  if (width <= 0) return;
-  for (int row = 0; row < height; ++row)
-    std::memcpy(picture + (y + row) * pictureWidth + x,
-                pixels + static_cast<std::ptrdiff_t>(sy + row) * pitch + sx,
-                static_cast<std::size_t>(width) * 2);
-}
 
 // Whether a picture differs from the last one flipped or copied (a memcmp
 // of 150 KB, a few microseconds against the conversion it saves), and
@@ -69,7 +42,7 @@ void copyInto(std::uint16_t* picture, const Rect& destination,
 // on an animation frame that showed a later one).
 bool changedSinceShown = false;
 bool changedFromFront(const std::uint16_t* picture) {
-  return std::memcmp(picture, front, sizeof pictureA) != 0;
+  return std::memcmp(picture, chain.front, memory::pictureBytes) != 0;
 }
 
 // Waits, letting the browser run, for the animation frame on which the next
@@ -84,94 +57,50 @@ bool waitForFrame() {
 }  // namespace
 
 HRESULT directDrawCreate(Handle* directDraw) {
-  opened = true;
+  chain.opened = true;
   *directDraw = directDrawHandle;
   return DD_OK;
 }
 
-HRESULT ddSetCooperativeLevel(Handle directDraw, Handle, std::uint32_t) {
-  return directDraw == directDrawHandle && opened ? DD_OK : E_FAIL;
-}
-
 HRESULT ddSetDisplayMode(Handle directDraw, int width, int height,
                          int bitsPerPixel) {
-  if (directDraw != directDrawHandle || !opened) return E_FAIL;
+  if (directDraw != directDrawHandle || !chain.opened) return E_FAIL;
   // The canvas is the display: it has this one mode.
   return bitsPerPixel == 16 && width == pictureWidth && height == pictureHeight
              ? DD_OK
              : E_FAIL;
 }
 
-HRESULT ddCreatePrimarySurface(Handle directDraw, bool withFlipChain,
-                               Handle* primary) {
-  if (directDraw != directDrawHandle || !opened) return E_FAIL;
-  primaryMade = true;
-  flipChain = withFlipChain;
-  *primary = primaryHandle;
-  return DD_OK;
-}
-
-HRESULT ddGetAttachedBackBuffer(Handle primary, Handle* backBuffer) {
-  if (primary != primaryHandle || !flipChain) return E_FAIL;
-  *backBuffer = backBufferHandle;
-  return DD_OK;
-}
-
-HRESULT ddGetPixelFormat(Handle surface, PixelMasks* masks) {
-  if (!isFlipSurface(surface)) return E_FAIL;
-  *masks = {0xF800, 0x07E0, 0x001F};  // what the page converts from
-  return DD_OK;
-}
-
-HRESULT ddCreateOffscreenSurface(Handle directDraw, int width, int height,
-                                 std::uint16_t** pixels) {
-  if (directDraw != directDrawHandle || width <= 0 || height <= 0 ||
-      width > 16384 || height > 16384)
-    return E_FAIL;
-  // Owned by the game until the page ends.
-  void* memory = std::calloc(static_cast<std::size_t>(width) * height, 2);
-  if (memory == nullptr) return E_FAIL;
-  *pixels = static_cast<std::uint16_t*>(memory);
-  return DD_OK;
-}
-
 HRESULT ddBltFromMemory(Handle target, const Rect& destination,
                         const std::uint16_t* pixels, int sourcePitch,
                         const Rect& source) {
   if (pixels == nullptr) return E_FAIL;
-  if (target == backBufferHandle && flipChain) {
-    copyInto(back, destination, pixels, sourcePitch, source);
+  if (target == backBufferHandle && chain.flipChain) {
+    copyInto(chain.back, destination, pixels, sourcePitch, source);
     return DD_OK;
   }
-  if (target != primaryHandle || flipChain || !primaryMade) return E_FAIL;
+  if (target != primaryHandle || chain.flipChain || !chain.primaryMade)
+    return E_FAIL;
   // Windowed: the target is the page, whose client area is the canvas.
   if (web::windowDestroyed()) return DD_OK;
-  // The new picture is made in `back` (free when windowed) over the last
-  // one, and compared with it.
-  std::memcpy(back, front, sizeof pictureA);
-  copyInto(back, destination, pixels, sourcePitch, source);
-  const bool changed = changedFromFront(back);
-  if (changed) std::swap(front, back);
-  fbweb_showPicture(front, changed ? 1 : 0);
-  return DD_OK;
-}
-
-HRESULT ddBltSurface(Handle target, const Rect& destination, Handle source,
-                     const Rect& sourceRect) {
-  if (target != backBufferHandle || source != primaryHandle || !flipChain)
-    return E_FAIL;
-  copyInto(back, destination, front, pictureWidth, sourceRect);
+  // The new picture is made in the back picture (free when windowed) over
+  // the last one, and compared with it.
+  std::memcpy(chain.back, chain.front, memory::pictureBytes);
+  copyInto(chain.back, destination, pixels, sourcePitch, source);
+  const bool changed = changedFromFront(chain.back);
+  if (changed) std::swap(chain.front, chain.back);
+  fbweb_showPicture(chain.front, changed ? 1 : 0);
   return DD_OK;
 }
 
 HRESULT ddFlip(Handle primary) {
-  if (primary != primaryHandle || !flipChain) return E_FAIL;
+  if (primary != primaryHandle || !chain.flipChain) return E_FAIL;
   if (web::windowDestroyed()) return DD_OK;  // nothing left to show it on
-  const bool changed = changedFromFront(back);
-  if (changed) std::swap(front, back);
+  const bool changed = changedFromFront(chain.back);
+  if (changed) std::swap(chain.front, chain.back);
   changedSinceShown = changedSinceShown || changed;
   if (waitForFrame()) {
-    fbweb_showPicture(front, changedSinceShown ? 1 : 0);
+    fbweb_showPicture(chain.front, changedSinceShown ? 1 : 0);
     changedSinceShown = false;
   } else {
     fbweb_playedUnshown();
@@ -180,27 +109,11 @@ HRESULT ddFlip(Handle primary) {
 }
 
 HRESULT ddWaitForVerticalBlank(Handle directDraw) {
-  if (directDraw != directDrawHandle || !opened) return E_FAIL;
+  if (directDraw != directDrawHandle || !chain.opened) return E_FAIL;
   if (!web::windowDestroyed()) waitForFrame();
   return DD_OK;
 }
 
-// The canvas keeps its pictures: nothing is ever lost.
-HRESULT ddIsLost(Handle surface) {
-  return isFlipSurface(surface) ? DD_OK : E_FAIL;
-}
-
-HRESULT ddRestore(Handle surface) {
-  return isFlipSurface(surface) ? DD_OK : E_FAIL;
-}
-
-void ddRelease(Handle object) {
-  if (object == primaryHandle) {
-    primaryMade = false;
-    flipChain = false;
-  } else if (object == directDrawHandle) {
-    opened = false;
-  }
-}
+void ddRelease(Handle object) { chain.release(object); }
 
 }  // namespace platform

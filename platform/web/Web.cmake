@@ -4,9 +4,10 @@ set(FUSEBOUND_WEB_OUTPUT "${CMAKE_SOURCE_DIR}/build/web" CACHE PATH
   "Where the page, its script, the WebAssembly module and the data go")
 
 file(GLOB FUSEBOUND_WEB_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/platform/web/*.cpp)
+  ${CMAKE_SOURCE_DIR}/platform/web/*.cpp
+  ${CMAKE_SOURCE_DIR}/platform/common/memory/*.cpp)
 add_executable(fusebound ${CMAKE_SOURCE_DIR}/app/main.cpp
-  ${FUSEBOUND_WEB_SOURCES})
+  ${FUSEBOUND_WEB_SOURCES} ${FUSEBOUND_COMMON_SOURCES})
 target_link_libraries(fusebound PRIVATE fusebound_game)
 # The game's entry keeps its code; platform/web/Entry.cpp calls it.
 set_source_files_properties(${CMAKE_SOURCE_DIR}/app/main.cpp PROPERTIES

@@ -1,11 +1,11 @@
 // The 60 Hz pacing schedule, on a clock the test sets.
 #include <gtest/gtest.h>
 
-#include "platform/sdl/FramePacer.h"
+#include "platform/common/FramePacer.h"
 
 namespace {
 
-using platform::sdl::FramePacer;
+using platform::common::FramePacer;
 constexpr std::int64_t second = FramePacer::second;
 
 TEST(FramePacer, DeadlinesKeepSixtyHertzWithoutDrift) {

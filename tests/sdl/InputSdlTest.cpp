@@ -5,9 +5,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "app/AppWindow.h"
 #include "input/InputDevices.h"
+#include "platform/DirectionPad.h"
 #include "platform/Platform.h"
 #include "platform/sdl/SdlWindow.h"
 
@@ -328,6 +330,25 @@ TEST_F(SdlJoystick, DirectionPadWalksWhileTheStickIsAtRest) {
   state = read();
   EXPECT_EQ(state.lX, 0);
   EXPECT_EQ(state.lY, 0);
+}
+
+// The Windows side's hat reads its angle: each eighth of the circle one
+// direction or a diagonal's two; centred, none.
+TEST(DirectionPadOfPov, EachEighthOfTheCircleAndCentred) {
+  const auto pressed = [](std::uint32_t pov) {
+    const DirectionPad pad = directionPadOfPov(pov);
+    return std::string(pad.left ? "L" : "") + (pad.right ? "R" : "") +
+           (pad.up ? "U" : "") + (pad.down ? "D" : "");
+  };
+  EXPECT_EQ(pressed(0), "U");
+  EXPECT_EQ(pressed(4500), "RU");
+  EXPECT_EQ(pressed(9000), "R");
+  EXPECT_EQ(pressed(13500), "RD");
+  EXPECT_EQ(pressed(18000), "D");
+  EXPECT_EQ(pressed(22500), "LD");
+  EXPECT_EQ(pressed(27000), "L");
+  EXPECT_EQ(pressed(31500), "LU");
+  EXPECT_EQ(pressed(0xFFFFFFFFu), "");
 }
 
 // Started with no pad, the game still finds the one joystick slot; it reads

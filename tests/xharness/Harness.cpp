@@ -232,19 +232,36 @@ bool Session::startGame(bool dummyAudio, const std::string& program,
     env.set.push_back({"PULSE_SERVER", "unix:" + runtimeDir_ + "/no-server"});
     env.set.push_back({"ALSA_CONFIG_PATH", runtimeDir_ + "/asound.conf"});
   }
-  start_ = seconds();
-  logLines_.push_back("---- game started (times from here)");
   const std::string& binary = program.empty() ? build().gameBinary : program;
   const std::string& folder = workDir.empty() ? build().sourceDir : workDir;
   std::vector<std::string> command{binary};
   if (build().windowed) command.push_back("--window");
-  if (!game_.start(command, env, folder, artifactDir_ + "/game.log")) {
-    log("cannot start " + binary);
-    return false;
-  }
+  if (!launch(command, env, folder)) return false;
   if (!program.empty()) log("started " + binary + " in " + folder);
   log("game pid " + std::to_string(game_.pid()) +
       (dummyAudio ? ", dummy audio" : ", no audio device"));
+  return true;
+}
+
+bool Session::startProgram(const std::vector<std::string>& argv,
+                           const Environment& extra,
+                           const std::string& workDir) {
+  Environment env = extra;
+  env.set.push_back({"DISPLAY", display_});
+  if (!launch(argv, env, workDir)) return false;
+  log("started " + argv.front() + " in " + workDir + ", pid " +
+      std::to_string(game_.pid()));
+  return true;
+}
+
+bool Session::launch(const std::vector<std::string>& argv,
+                     const Environment& env, const std::string& workDir) {
+  start_ = seconds();
+  logLines_.push_back("---- game started (times from here)");
+  if (!game_.start(argv, env, workDir, artifactDir_ + "/game.log")) {
+    log("cannot start " + argv.front());
+    return false;
+  }
   return true;
 }
 

@@ -77,6 +77,10 @@ class Session {
   // build of the game (an installed one) in another folder.
   bool startGame(bool dummyAudio = true, const std::string& program = {},
                  const std::string& workDir = {});
+  // Starts another program as the game (the Windows build under Wine):
+  // `argv` in `workDir`, with `extra` added to the environment.
+  bool startProgram(const std::vector<std::string>& argv,
+                    const Environment& extra, const std::string& workDir);
   // Ends the game (SIGTERM, then SIGKILL) and forgets its window, so that
   // it can be started again on the same server.
   void stopGame();
@@ -131,6 +135,8 @@ class Session {
 
  private:
   Look decodeLook(Look look);
+  bool launch(const std::vector<std::string>& argv, const Environment& env,
+              const std::string& workDir);
 
   std::string testName_;
   std::string artifactDir_;

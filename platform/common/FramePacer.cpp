@@ -1,10 +1,6 @@
-#include "platform/sdl/FramePacer.h"
+#include "platform/common/FramePacer.h"
 
-#include <time.h>
-
-#include <cerrno>
-
-namespace platform::sdl {
+namespace platform::common {
 
 std::int64_t FramePacer::schedule(std::int64_t now) {
   if (!started_ || now - (start_ + offset(frames_)) > offset(lateLimit)) {
@@ -27,13 +23,4 @@ bool FramePacer::presented(std::int64_t now) {
   return vsync_;
 }
 
-void sleepUntil(std::int64_t deadline) {
-  timespec until{};
-  until.tv_sec = static_cast<time_t>(deadline / FramePacer::second);
-  until.tv_nsec = static_cast<long>(deadline % FramePacer::second);
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) ==
-         EINTR) {
-  }
-}
-
-}  // namespace platform::sdl
+}  // namespace platform::common

@@ -1,12 +1,13 @@
 // Paces presentation to a 60 Hz display. Where the display really waits for
 // a 60 Hz refresh (vsync), each present waits for it; elsewhere (no vsync,
 // as under a virtual X server, or a 120 to 240 Hz screen) frames are shown
-// on a 60 Hz clock of absolute deadlines, so the rate does not drift.
+// on a 60 Hz clock of absolute deadlines, so the rate does not drift. Times
+// are nanoseconds of a monotonic clock each side reads and sleeps on itself.
 #pragma once
 
 #include <cstdint>
 
-namespace platform::sdl {
+namespace platform::common {
 
 class FramePacer {
  public:
@@ -53,7 +54,4 @@ class FramePacer {
   int fastPresents_ = 0;
 };
 
-// Sleeps until the monotonic clock reaches `deadline` (nanoseconds).
-void sleepUntil(std::int64_t deadline);
-
-}  // namespace platform::sdl
+}  // namespace platform::common
