@@ -112,6 +112,10 @@ TEST_F(SampleNames, NewNameTakesTheNextSlot) {
   table->add("FUSE");
   EXPECT_EQ(table->useCounts[1], 2);
   EXPECT_EQ(table->count, 2);
+  table->add("R");  // one letter is a name, not an empty slot
+  table->add("X");
+  EXPECT_EQ(table->count, 4);
+  EXPECT_STREQ(table->names[2], "R");
 }
 
 TEST_F(SampleNames, EmptyNameTakesASlotThatTheNextNewNameReuses) {
