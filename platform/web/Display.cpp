@@ -29,7 +29,6 @@ using common::copyInto;
 using common::directDrawHandle;
 using common::pictureHeight;
 using common::pictureWidth;
-using memory::backBufferHandle;
 using memory::chain;
 using memory::primaryHandle;
 
@@ -74,13 +73,10 @@ HRESULT ddSetDisplayMode(Handle directDraw, int width, int height,
 HRESULT ddBltFromMemory(Handle target, const Rect& destination,
                         const std::uint16_t* pixels, int sourcePitch,
                         const Rect& source) {
-  if (pixels == nullptr) return E_FAIL;
-  if (target == backBufferHandle && chain.flipChain) {
-    copyInto(chain.back, destination, pixels, sourcePitch, source);
-    return DD_OK;
-  }
-  if (target != primaryHandle || chain.flipChain || !chain.primaryMade)
-    return E_FAIL;
+  using Copy = memory::FlipChain::Copy;
+  const Copy copy =
+      chain.copyFromMemory(target, destination, pixels, sourcePitch, source);
+  if (copy != Copy::toPrimary) return copy == Copy::done ? DD_OK : E_FAIL;
   // Windowed: the target is the page, whose client area is the canvas.
   if (web::windowDestroyed()) return DD_OK;
   // The new picture is made in the back picture (free when windowed) over

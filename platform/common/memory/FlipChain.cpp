@@ -18,6 +18,20 @@ void FlipChain::release(Handle object) {
   }
 }
 
+FlipChain::Copy FlipChain::copyFromMemory(Handle target,
+                                          const Rect& destination,
+                                          const std::uint16_t* pixels,
+                                          int sourcePitch, const Rect& source) {
+  if (pixels == nullptr) return Copy::refused;
+  if (target == backBufferHandle && flipChain) {
+    common::copyInto(back, destination, pixels, sourcePitch, source);
+    return Copy::done;
+  }
+  if (target != primaryHandle || flipChain || !primaryMade)
+    return Copy::refused;
+  return Copy::toPrimary;
+}
+
 }  // namespace memory
 
 using common::directDrawHandle;

@@ -37,6 +37,14 @@ struct FlipChain {
   }
   // Forgets the surface or the DirectDraw object `object` names.
   void release(Handle object);
+
+  // A copy from memory: one to the back buffer is made here (done), one to
+  // the primary surface of a chain without a back buffer (windowed) is left
+  // to the side to show (toPrimary), any other is refused.
+  enum class Copy { refused, done, toPrimary };
+  Copy copyFromMemory(Handle target, const Rect& destination,
+                      const std::uint16_t* pixels, int sourcePitch,
+                      const Rect& source);
 };
 
 extern FlipChain chain;
