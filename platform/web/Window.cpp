@@ -3,9 +3,9 @@
 // requests into messages), the repaint of the pause message, message boxes
 // as an in-page dialog, and the tick count.
 #include <cstdint>
-#include <cstring>
 
 #include "platform/Platform.h"
+#include "platform/common/memory/Painting.h"
 #include "platform/web/Browser.h"
 #include "platform/web/WebSide.h"
 
@@ -13,7 +13,6 @@ namespace platform {
 namespace {
 
 constexpr Handle windowHandle = 1;
-constexpr Handle paintDc = 1;
 
 // How long each look for the focus waits before asking for it again.
 constexpr int focusPollMs = 250;
@@ -22,14 +21,6 @@ WindowProc windowProcedure = nullptr;
 bool created = false;
 bool destroyed = false;
 bool invalid = false;  // a repaint request was taken and not yet answered
-
-// Text drawn during the current painting, shown when it ends.
-bool painting = false;
-constexpr int maxText = 128;
-char pendingText[maxText];
-int pendingLength = 0;
-int pendingX = 0, pendingY = 0;
-std::uint32_t textColour = 0;
 
 }  // namespace
 
@@ -109,34 +100,15 @@ void postMessage(Handle, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
                     static_cast<std::int32_t>(lParam));
 }
 
-Handle beginPaint(Handle) {
-  painting = invalid && !destroyed;
-  pendingLength = 0;
-  return paintDc;
+// Painting (platform/common/memory/Painting.cpp): the text goes onto the
+// canvas over the last picture; while the game runs, the next frame fills the
+// canvas anyway.
+bool memory::paintWanted() { return invalid && !destroyed; }
+void memory::showPaintedText(const char* text, int length, int x, int y,
+                             std::uint32_t colour) {
+  fbweb_showText(text, length, x, y, colour);
 }
-
-void setBkMode(Handle, int) {}
-void setTextColor(Handle, std::uint32_t rgb) { textColour = rgb; }
-void setBkColor(Handle, std::uint32_t) {}
-
-void textOut(Handle, int x, int y, const char* text, int length) {
-  // Text reaches the screen only where the window needs repainting.
-  if (!painting || text == nullptr || length <= 0) return;
-  pendingLength = length < maxText ? length : maxText;
-  std::memcpy(pendingText, text, static_cast<std::size_t>(pendingLength));
-  pendingX = x;
-  pendingY = y;
-}
-
-void endPaint(Handle, Handle) {
-  // A repaint with nothing drawn leaves the picture alone: while the game
-  // runs, the next frame fills the canvas anyway.
-  if (painting && pendingLength > 0)
-    fbweb_showText(pendingText, pendingLength, pendingX, pendingY, textColour);
-  pendingLength = 0;
-  painting = false;
-  invalid = false;
-}
+void memory::painted() { invalid = false; }
 
 int messageBox(const char* text, const char* caption, std::uint32_t) {
   fbweb_messageBox(text != nullptr ? text : "",

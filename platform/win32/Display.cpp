@@ -21,6 +21,7 @@
 #include "platform/common/FramePacer.h"
 #include "platform/common/Pictures.h"
 #include "platform/common/memory/FlipChain.h"
+#include "platform/common/memory/Painting.h"
 #include "platform/win32/Win32Side.h"
 
 namespace platform {
@@ -33,7 +34,6 @@ using common::pictureWidth;
 
 using memory::chain;
 using memory::primaryHandle;
-constexpr Handle paintDc = 1;
 constexpr int fontPixels = 13;
 
 common::FramePacer pacer;
@@ -62,14 +62,6 @@ HDC paintMemory = nullptr;
 HBITMAP paintBitmap = nullptr;
 std::uint16_t* paintPixels = nullptr;
 HFONT paintFont = nullptr;
-
-// Painting in progress and the text drawn so far.
-bool painting = false;
-constexpr int maxText = 128;
-char pendingText[maxText];
-int pendingLength = 0;
-int pendingX = 0, pendingY = 0;
-std::uint32_t textColour = 0;
 
 // For measuring (bench/wine.sh): with FUSEBOUND_PRESENT_LOG naming a file,
 // the time at which each frame's wait for its deadline ends is kept and
@@ -282,34 +274,15 @@ void ddRelease(Handle object) {
 
 // ---------------------------------------------------------------- painting
 
-Handle beginPaint(Handle) {
-  painting = win32::windowInvalid() && !win32::windowDestroyed();
-  pendingLength = 0;
-  return paintDc;
+// The text drawn (platform/common/memory/Painting.cpp) goes over a copy of
+// the last picture.
+bool memory::paintWanted() {
+  return win32::windowInvalid() && !win32::windowDestroyed();
 }
-
-void setBkMode(Handle, int) {}
-void setTextColor(Handle, std::uint32_t rgb) { textColour = rgb; }
-void setBkColor(Handle, std::uint32_t) {}
-
-void textOut(Handle, int x, int y, const char* text, int length) {
-  // Text reaches the screen only where the window needs repainting.
-  if (!painting || text == nullptr || length <= 0) return;
-  pendingLength = std::min(length, maxText);
-  std::memcpy(pendingText, text, static_cast<std::size_t>(pendingLength));
-  pendingX = x;
-  pendingY = y;
+void memory::showPaintedText(const char* text, int length, int x, int y,
+                             std::uint32_t colour) {
+  win32::redrawLastFrame(text, length, x, y, colour);
 }
-
-void endPaint(Handle, Handle) {
-  // A repaint with nothing drawn leaves the picture alone: while the game
-  // runs, the next frame covers it anyway.
-  if (painting && pendingLength > 0)
-    win32::redrawLastFrame(pendingText, pendingLength, pendingX, pendingY,
-                           textColour);
-  pendingLength = 0;
-  painting = false;
-  win32::validateWindow();
-}
+void memory::painted() { win32::validateWindow(); }
 
 }  // namespace platform
