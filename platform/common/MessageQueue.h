@@ -29,4 +29,13 @@ class MessageQueue {
   bool paintWaiting_ = false;
 };
 
+// Hands `message` to the game's window procedure, when it is for the game's
+// window `window` and that window is still there.
+inline LRESULT dispatchTo(WindowProc procedure, Handle window, bool destroyed,
+                          const MSG& message) {
+  if (procedure == nullptr || message.hwnd != window || destroyed) return 0;
+  return procedure(message.hwnd, message.message, message.wParam,
+                   message.lParam);
+}
+
 }  // namespace platform::common

@@ -312,10 +312,7 @@ bool quitPending() {
 void translateMessage(const MSG&) {}
 
 LRESULT dispatchMessage(const MSG& message) {
-  if (windowProcedure == nullptr || message.hwnd != windowHandle || destroyed)
-    return 0;
-  return windowProcedure(message.hwnd, message.message, message.wParam,
-                         message.lParam);
+  return common::dispatchTo(windowProcedure, windowHandle, destroyed, message);
 }
 
 LRESULT defWindowProc(Handle window, std::uint32_t message, WPARAM, LPARAM) {

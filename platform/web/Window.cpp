@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/Platform.h"
+#include "platform/common/MessageQueue.h"
 #include "platform/common/memory/Painting.h"
 #include "platform/web/Browser.h"
 #include "platform/web/WebSide.h"
@@ -81,10 +82,7 @@ bool quitPending() { return fbweb_quitPending() != 0; }
 void translateMessage(const MSG&) {}
 
 LRESULT dispatchMessage(const MSG& message) {
-  if (windowProcedure == nullptr || message.hwnd != windowHandle || destroyed)
-    return 0;
-  return windowProcedure(message.hwnd, message.message, message.wParam,
-                         message.lParam);
+  return common::dispatchTo(windowProcedure, windowHandle, destroyed, message);
 }
 
 LRESULT defWindowProc(Handle window, std::uint32_t message, WPARAM, LPARAM) {
