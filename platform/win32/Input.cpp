@@ -161,13 +161,6 @@ void forgetKeys() {
 }
 }  // namespace win32
 
-HRESULT directInputCreate(Handle, std::uint32_t, Handle* directInput) {
-  const Handle made = devices::makeDirectInput();
-  if (made == 0) return E_FAIL;
-  *directInput = made;
-  return DI_OK;
-}
-
 HRESULT diCreateDevice(Handle directInput, const Guid& guid, Handle* device) {
   Device* owner = devices::find(directInput, Kind::directInput);
   if (owner == nullptr) return E_FAIL;
