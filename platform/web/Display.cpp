@@ -70,15 +70,10 @@ HRESULT ddSetDisplayMode(Handle directDraw, int width, int height,
              : E_FAIL;
 }
 
-HRESULT ddBltFromMemory(Handle target, const Rect& destination,
-                        const std::uint16_t* pixels, int sourcePitch,
-                        const Rect& source) {
-  using Copy = memory::FlipChain::Copy;
-  const Copy copy =
-      chain.copyFromMemory(target, destination, pixels, sourcePitch, source);
-  if (copy != Copy::toPrimary) return copy == Copy::done ? DD_OK : E_FAIL;
+void memory::copyToWindow(const Rect& destination, const std::uint16_t* pixels,
+                          int sourcePitch, const Rect& source) {
   // Windowed: the target is the page, whose client area is the canvas.
-  if (web::windowDestroyed()) return DD_OK;
+  if (web::windowDestroyed()) return;
   // The new picture is made in the back picture (free when windowed) over
   // the last one, and compared with it.
   std::memcpy(chain.back, chain.front, memory::pictureBytes);
@@ -86,7 +81,6 @@ HRESULT ddBltFromMemory(Handle target, const Rect& destination,
   const bool changed = changedFromFront(chain.back);
   if (changed) std::swap(chain.front, chain.back);
   fbweb_showPicture(chain.front, changed ? 1 : 0);
-  return DD_OK;
 }
 
 HRESULT ddFlip(Handle primary) {

@@ -220,16 +220,11 @@ HRESULT ddSetDisplayMode(Handle directDraw, int width, int height,
              : E_FAIL;
 }
 
-HRESULT ddBltFromMemory(Handle target, const Rect& destination,
-                        const std::uint16_t* pixels, int sourcePitch,
-                        const Rect& source) {
-  using Copy = memory::FlipChain::Copy;
-  const Copy copy =
-      chain.copyFromMemory(target, destination, pixels, sourcePitch, source);
-  if (copy != Copy::toPrimary) return copy == Copy::done ? DD_OK : E_FAIL;
+void memory::copyToWindow(const Rect& destination, const std::uint16_t* pixels,
+                          int sourcePitch, const Rect& source) {
   // Windowed: the target is the desktop; the picture goes where the
   // destination lies in the client area.
-  if (!canShow()) return DD_OK;
+  if (!canShow()) return;
   POINT origin{0, 0};
   ClientToScreen(win32::window(), &origin);
   windowedX = destination.left - origin.x;
@@ -238,7 +233,6 @@ HRESULT ddBltFromMemory(Handle target, const Rect& destination,
            sourcePitch, source);
   show(chain.front);
   paceAfterShowing();
-  return DD_OK;
 }
 
 HRESULT ddFlip(Handle primary) {

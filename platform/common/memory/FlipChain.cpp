@@ -18,20 +18,6 @@ void FlipChain::release(Handle object) {
   }
 }
 
-FlipChain::Copy FlipChain::copyFromMemory(Handle target,
-                                          const Rect& destination,
-                                          const std::uint16_t* pixels,
-                                          int sourcePitch, const Rect& source) {
-  if (pixels == nullptr) return Copy::refused;
-  if (target == backBufferHandle && flipChain) {
-    common::copyInto(back, destination, pixels, sourcePitch, source);
-    return Copy::done;
-  }
-  if (target != primaryHandle || flipChain || !primaryMade)
-    return Copy::refused;
-  return Copy::toPrimary;
-}
-
 }  // namespace memory
 
 using common::directDrawHandle;
@@ -61,6 +47,20 @@ HRESULT ddGetAttachedBackBuffer(Handle primary, Handle* backBuffer) {
 HRESULT ddGetPixelFormat(Handle surface, PixelMasks* masks) {
   if (!chain.isSurface(surface)) return E_FAIL;
   *masks = {0xF800, 0x07E0, 0x001F};  // 5-6-5, as both screens take it
+  return DD_OK;
+}
+
+HRESULT ddBltFromMemory(Handle target, const Rect& destination,
+                        const std::uint16_t* pixels, int sourcePitch,
+                        const Rect& source) {
+  if (pixels == nullptr) return E_FAIL;
+  if (target == backBufferHandle && chain.flipChain) {
+    common::copyInto(chain.back, destination, pixels, sourcePitch, source);
+    return DD_OK;
+  }
+  if (target != primaryHandle || chain.flipChain || !chain.primaryMade)
+    return E_FAIL;
+  memory::copyToWindow(destination, pixels, sourcePitch, source);
   return DD_OK;
 }
 

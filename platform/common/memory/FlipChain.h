@@ -1,10 +1,11 @@
 // The display of a side whose screen keeps no surfaces (the browser's
 // canvas, Windows' GDI): the DirectDraw object, the primary surface and its
 // back buffer are only records, the flip chain is two 320 by 240 pictures in
-// memory, and nothing is ever lost. The calls that only check and record
-// are made here (FlipChain.cpp); each such side makes the DirectDraw
-// object, sets the display mode, copies to and flips the primary surface,
-// waits for the frame and releases, and shows the pictures its own way.
+// memory, and nothing is ever lost. The calls that only check and record,
+// and the copies from memory into the back buffer, are made here
+// (FlipChain.cpp); each such side makes the DirectDraw object, sets the
+// display mode, shows a copy to the windowed primary surface, flips, waits
+// for the frame and releases, and shows the pictures its own way.
 // The SDL side, whose textures can be lost, keeps its own.
 #pragma once
 
@@ -37,16 +38,14 @@ struct FlipChain {
   }
   // Forgets the surface or the DirectDraw object `object` names.
   void release(Handle object);
-
-  // A copy from memory: one to the back buffer is made here (done), one to
-  // the primary surface of a chain without a back buffer (windowed) is left
-  // to the side to show (toPrimary), any other is refused.
-  enum class Copy { refused, done, toPrimary };
-  Copy copyFromMemory(Handle target, const Rect& destination,
-                      const std::uint16_t* pixels, int sourcePitch,
-                      const Rect& source);
 };
 
 extern FlipChain chain;
+
+// A copy from memory to the primary surface of a chain without a back buffer
+// (windowed), shown the side's own way (ddBltFromMemory, FlipChain.cpp, makes
+// those to the back buffer itself and refuses the others).
+void copyToWindow(const Rect& destination, const std::uint16_t* pixels,
+                  int sourcePitch, const Rect& source);
 
 }  // namespace platform::memory
