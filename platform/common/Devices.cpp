@@ -29,6 +29,11 @@ Device* findDevice(Handle handle) {
   return find(handle, Kind::joystick);
 }
 
+bool canPoll(Handle handle) {
+  const Device* joystick = find(handle, Kind::joystick);
+  return joystick != nullptr && joystick->pollable && joystick->acquired;
+}
+
 int slotOf(const Device& device) { return static_cast<int>(&device - table); }
 
 Handle makeDirectInput() {

@@ -40,6 +40,9 @@ constexpr int slotCount = 16;
 Device* find(Handle handle, Kind kind);
 // A keyboard or joystick behind `handle`, else nullptr.
 Device* findDevice(Handle handle);
+// Whether `handle` is a joystick that can be polled now (one that needs
+// polling, acquired).
+bool canPoll(Handle handle);
 int slotOf(const Device& device);
 
 // A new DirectInput object holding its own reference; 0 when the table is

@@ -212,9 +212,7 @@ HRESULT diAcquire(Handle device) {
 }
 
 HRESULT diPoll(Handle device) {
-  Device* joystick = devices::find(device, Kind::joystick);
-  if (joystick == nullptr || !joystick->pollable || !joystick->acquired)
-    return E_FAIL;
+  if (!devices::canPoll(device)) return E_FAIL;
   return DI_OK;  // each read asks the system afresh
 }
 
