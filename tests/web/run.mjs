@@ -632,6 +632,9 @@ scenario('a still game leaves the canvas alone; resizes keep it, the next change
   // A smaller page at twice the pixel ratio: the canvas is scaled by 4 in
   // device pixels, and shows the same picture without a put.
   await page.setViewport({width: 700, height: 560, deviceScaleFactor: 2});
+  // (The page lays the canvas out again on its own time: wait for it.)
+  await until(page, () => Math.abs(document.getElementById('game').getBoundingClientRect().width - 640) < 0.01,
+              'the canvas scaled by 4 in device pixels');
   await stepFrames(page, 3);
   const resized = await look(page, 'still-resized');
   check(resized.picture && resized.scale === 4 && changed(start, resized).length === 0 &&
