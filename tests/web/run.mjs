@@ -932,6 +932,10 @@ scenario('phone screens: a crisp picture, the controls below or beside it, at ra
   for (const [width, height, ratio, scale] of screens) {
     const screen = `${width} x ${height} at ${ratio}`;
     await page.setViewport({...phone, width, height, deviceScaleFactor: ratio});
+    // (The page lays itself out again on its own time: wait for it.)
+    await until(page, `innerWidth === ${width} && Math.abs(document.getElementById('game')` +
+                `.getBoundingClientRect().width * ${ratio} - ${320 * scale}) < 0.01`,
+                `${screen}: the canvas laid out at ${scale}`);
     await stepFrames(page, 2);
     // On whole device pixels, every picture pixel one even block.
     const view = await look(page, `phone-${width}x${height}`);
@@ -1010,11 +1014,18 @@ scenario('offline: installable; once opened it starts with no network; a new bui
       await registration.update();
       while (!registration.waiting) await new Promise((r) => setTimeout(r, 20));
     });
-    await page.goto('about:blank');
-    page.requests.length = 0;
-    await page.goto(address);
-    await stepFrames(page, 3);
-    const second = await build();
+    // The waiting worker takes over a moment after the last page of the old
+    // build is gone; a page opened before that is still the old build's, so
+    // leave again, a little longer each time, until the new one is served.
+    let second = first;
+    for (let tries = 1; tries <= 20 && second === first; ++tries) {
+      await page.goto('about:blank');
+      await new Promise((resolve) => setTimeout(resolve, 50 * tries));
+      page.requests.length = 0;
+      await page.goto(address);
+      await stepFrames(page, 3);
+      second = await build();
+    }
     check(second.startsWith('2.0.0-'), `the new build did not replace the old one: ${second}`);
     const versions = new Set(page.requests.filter((u) => u.includes('?v=')).map((u) => new URL(u).search));
     check(versions.size === 1, `a page of two builds: ${[...versions]}`);
